@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that the build, the tests and the workbench need.
+# Skips apt when everything is present already, so repeated runs are quick.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev   # tests and benchmarks
+  qt6-base-dev libgl-dev                        # the workbench window (Qt Widgets)
+  liberfa-dev                                   # reference values for the coordinate tests
+  xvfb xauth                                    # running the window without a display
+)
+if [ "${1:-}" = "--de405" ]; then
+  packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,96 @@
+#include "app/cli.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+
+#include "model/format.h"
+
+namespace orvant::cli {
+
+namespace {
+
+struct Entry {
+  std::string usage;
+  Handler handler;
+};
+
+std::map<std::string, Entry>& registry() {
+  static std::map<std::string, Entry> commands;
+  return commands;
+}
+
+std::filesystem::path defaultWorkDir() {
+  if (const char* env = std::getenv("ORVANT_DIR"); env && *env) return env;
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return std::filesystem::path(home) / "Orvant";
+  return "Orvant";
+}
+
+int usage() {
+  std::cerr << "Использование: orvant-cli [--dir КАТАЛОГ] КОМАНДА ...\n";
+  for (const auto& [name, entry] : registry()) std::cerr << "  orvant-cli " << entry.usage << '\n';
+  return kBadArguments;
+}
+
+}  // namespace
+
+CliRegistrar::CliRegistrar(std::string name, std::string usageText, Handler handler) {
+  registry()[std::move(name)] = Entry{std::move(usageText), std::move(handler)};
+}
+
+std::string number17(double x) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", x);
+  std::string s = buf;
+  if (std::isfinite(x) && s.find_first_of(".e") == std::string::npos) s += ".0";
+  return s;
+}
+
+void printValue(std::string_view name, double value) {
+  std::cout << name << " = " << number17(value) << '\n';
+}
+
+int fail(std::string_view message) {
+  std::cerr << message << '\n';
+  return kBadArguments;
+}
+
+bool argNumber(const std::string& text, double& value) {
+  const auto v = parseNumber(text);
+  if (!v) return false;
+  value = *v;
+  return true;
+}
+
+bool argInteger(const std::string& text, long& value) {
+  double v = 0;
+  if (!argNumber(text, v) || v != std::trunc(v) || std::fabs(v) > 2147483647.0) return false;
+  value = static_cast<long>(v);
+  return true;
+}
+
+}  // namespace orvant::cli
+
+int main(int argc, char** argv) {
+  using namespace orvant::cli;
+  Context ctx;
+  ctx.workDir = defaultWorkDir();
+  int i = 1;
+  while (i < argc && std::string_view(argv[i]).rfind("--", 0) == 0) {
+    const std::string_view opt = argv[i];
+    if (opt == "--dir" && i + 1 < argc) {
+      ctx.workDir = argv[i + 1];
+      i += 2;
+    } else {
+      return usage();
+    }
+  }
+  if (i >= argc) return usage();
+  const auto it = registry().find(argv[i]);
+  if (it == registry().end()) return usage();
+  ctx.args.assign(argv + i + 1, argv + argc);
+  return it->second.handler(ctx);
+}

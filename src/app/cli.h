@@ -1,0 +1,42 @@
+// orvant-cli: the headless face of the workbench.
+//
+// Each query or command lives in its own src/app/cli_<area>.cpp and registers itself with a
+// CliRegistrar; main() in cli.cpp takes the global options and dispatches by the first word.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvant::cli {
+
+struct Context {
+  std::filesystem::path workDir;  // --dir DIR, else $ORVANT_DIR, else ~/Orvant
+  std::vector<std::string> args;  // the arguments after the command word
+};
+
+// Exit status of a command whose arguments are wrong.
+inline constexpr int kBadArguments = 2;
+
+using Handler = std::function<int(Context&)>;
+
+struct CliRegistrar {
+  CliRegistrar(std::string name, std::string usage, Handler handler);
+};
+
+// A number in the form the queries print: 17 significant digits with a decimal point.
+std::string number17(double x);
+
+// Prints "NAME = value" with number17.
+void printValue(std::string_view name, double value);
+
+// A one-line message on stderr; returns kBadArguments for `return fail(...)`.
+int fail(std::string_view message);
+
+// Parses a numeric command-line argument (point or comma); false when it is not a number.
+bool argNumber(const std::string& text, double& value);
+bool argInteger(const std::string& text, long& value);
+
+}  // namespace orvant::cli

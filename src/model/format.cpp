@@ -1,0 +1,167 @@
+#include "model/format.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace orvant {
+
+double fix(double x) { return std::trunc(x); }
+
+double truncDecimals(double x, int n) {
+  const double p = std::pow(10.0, n);
+  return std::trunc(x * p) / p;
+}
+
+std::int64_t scaledInt(double x, double scale) {
+  return static_cast<std::int64_t>(std::trunc(x * scale));
+}
+
+std::string basicNumber(double x) {
+  if (x == 0) return "0";
+  char buf[64];
+  const double ax = std::fabs(x);
+  if (ax >= 1e15 || ax < 1e-15) {
+    // Mantissa with up to 15 significant digits and a signed exponent of at least two digits.
+    std::snprintf(buf, sizeof buf, "%.14E", x);
+    std::string s = buf;
+    const auto e = s.find('E');
+    std::string mant = s.substr(0, e), ex = s.substr(e + 1);
+    if (mant.find('.') != std::string::npos) {
+      while (mant.back() == '0') mant.pop_back();
+      if (mant.back() == '.') mant.pop_back();
+    }
+    const char sign = ex[0];
+    std::string digits = ex.substr(1);
+    while (digits.size() > 2 && digits[0] == '0') digits.erase(0, 1);
+    return mant + "E" + sign + digits;
+  }
+  std::snprintf(buf, sizeof buf, "%.15g", x);
+  std::string s = buf;
+  if (s.find('e') != std::string::npos) {  // %g chose E notation for a small value: write it out
+    std::snprintf(buf, sizeof buf, "%.15f", x);
+    s = buf;
+  }
+  if (s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  if (s.rfind("0.", 0) == 0) s.erase(0, 1);
+  else if (s.rfind("-0.", 0) == 0) s.erase(1, 1);
+  return s;
+}
+
+std::string screenNumber(double x, int n) {
+  if (n >= 0) x = truncDecimals(x, n);
+  char buf[64];
+  if (n >= 0)
+    std::snprintf(buf, sizeof buf, "%.*f", n, x);
+  else
+    std::snprintf(buf, sizeof buf, "%.15g", x);
+  std::string s = buf;
+  if (n < 0 && s.find('e') != std::string::npos) return s;  // keep E notation as printed
+  if (s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  if (s == "-0") s = "0";
+  for (char& c : s)
+    if (c == '.') c = ',';
+  return s;
+}
+
+std::string formatMask(double x, std::string_view mask) {
+  const auto point = mask.find('.');
+  const int intWidth = static_cast<int>(point == std::string_view::npos ? mask.size() : point);
+  const int decimals =
+      point == std::string_view::npos ? 0 : static_cast<int>(mask.size() - point - 1);
+  const double p = std::pow(10.0, decimals);
+  // Half away from zero, as the Format function rounds.
+  const double r = std::round(std::fabs(x) * p) / p;
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%0*.*f", intWidth + (decimals > 0 ? decimals + 1 : 0), decimals, r);
+  std::string s = buf;
+  if (x < 0 && r != 0) s = "-" + s;
+  return s;
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+  std::string s;
+  for (char c : text) {
+    if (c == ',') c = '.';
+    if (c == 'D' || c == 'd') c = 'E';
+    s.push_back(c);
+  }
+  const auto b = s.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) return std::nullopt;
+  const auto e = s.find_last_not_of(" \t\r\n");
+  s = s.substr(b, e - b + 1);
+  // Only digits, one sign, one point and an exponent: reject "inf", "nan", hex and the like.
+  for (char c : s)
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
+          c == 'E' || c == 'e'))
+      return std::nullopt;
+  char* end = nullptr;
+  const double v = std::strtod(s.c_str(), &end);
+  if (end == s.c_str() || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+std::vector<std::string> splitItems(std::string_view line) {
+  std::vector<std::string> items;
+  std::string cur;
+  for (char c : line) {
+    if (c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n') {
+      if (!cur.empty()) items.push_back(std::move(cur));
+      cur.clear();
+    } else {
+      cur.push_back(c);
+    }
+  }
+  if (!cur.empty()) items.push_back(std::move(cur));
+  return items;
+}
+
+std::size_t utf8Length(std::string_view s) {
+  std::size_t n = 0;
+  for (unsigned char c : s)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
+
+void PrintLine::nextZone() {
+  if (first_) {
+    first_ = false;
+    return;
+  }
+  // The next zone boundary at or after the end of the line (an item that filled its zone exactly
+  // leaves the cursor on the next boundary already).
+  const std::size_t len = utf8Length(line_);
+  const std::size_t next = (len + kZone - 1) / kZone * kZone;
+  line_.append(next - len, ' ');
+}
+
+PrintLine& PrintLine::number(double x) {
+  nextZone();
+  if (!(x < 0)) line_ += ' ';
+  line_ += basicNumber(x);
+  line_ += ' ';
+  return *this;
+}
+
+PrintLine& PrintLine::integer(std::int64_t n) {
+  nextZone();
+  if (n >= 0) line_ += ' ';
+  line_ += std::to_string(n);
+  line_ += ' ';
+  return *this;
+}
+
+PrintLine& PrintLine::text(std::string_view t) {
+  nextZone();
+  line_ += t;
+  return *this;
+}
+
+}  // namespace orvant

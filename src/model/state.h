@@ -1,0 +1,160 @@
+// The shared model state of the workbench.
+//
+// One State object holds the catalogue of bodies, their orbit parameters, masses, coordinates and
+// velocities, the physical constants, the dates and the mode flags. The application owns exactly one
+// and hands it to every screen by reference, so a change made on one screen is seen by all; a test
+// makes its own. Members keep the program's own names and array bounds: `AlfaL[i]`, `X0[i]`, `kStop`.
+//
+// Units inside: metres, seconds, kilograms, radians. Object index i:
+//   0 Sun, 1 Mercury .. 9 Pluto, 10 the tenth object ("Ксена", or the Moon in Moon mode),
+//   11 the Moon's parameter slot (geocentric, not integrated), 12 the work slot of the central mass,
+//   13 the Earth alone (mass only).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/messages.h"
+
+namespace orvant {
+
+using int16 = std::int16_t;
+using int32 = std::int32_t;
+
+inline constexpr int kObjects = 14;   // object slots 0..13
+inline constexpr int kNob = 10;       // highest object index of the integrated model
+inline constexpr int kNeq = 65;       // highest index of the state vector, 6*(Nob+1)-1
+
+template <std::size_t N>
+using Darr = std::array<double, N>;
+
+struct State {
+  State();
+
+  // ---- catalogue: orbit parameters per object (rad, m, rad/s) ----
+  Darr<kObjects> AlfaL{};   // mean longitude at the epoch
+  Darr<kObjects> R0sr{};    // semi-major axis, m
+  Darr<kObjects> R0ae{};    // semi-major axis, AU
+  Darr<kObjects> W0sr{};    // mean angular velocity, rad/s
+  Darr<kObjects> Eks0{};    // eccentricity
+  Darr<kObjects> Betta0{};  // inclination to the ecliptic
+  Darr<kObjects> AlfaP0{};  // longitude of perihelion
+  Darr<kObjects> AlfaU0{};  // longitude of the ascending node
+
+  // ---- state (heliocentric or barycentric ecliptic axes of the epoch), m and m/s ----
+  // The coordinate arrays double as scratch for other screens: X is 0..38, Y and Z 0..91.
+  Darr<39> X{};
+  Darr<92> Y{};
+  Darr<92> Z{};
+  Darr<kObjects> VX{}, VY{}, VZ{};
+  // Initial state of a run; slot 11 holds the Moon's geocentric state, slot 13 the Earth's offset.
+  Darr<kObjects> X0{}, Y0{}, Z0{}, VX0{}, VY0{}, VZ0{};
+
+  // ---- two-body work values ----
+  Darr<kObjects> Manom{};  // mean anomaly, rad
+  Darr<kObjects> Vanom{};  // true anomaly, rad
+  Darr<kObjects> Ushir{};  // argument of latitude, rad
+  Darr<kObjects> Rpl{};    // distance to the centre, m
+  double Ean = 0;          // eccentric anomaly, rad
+  double Pfoc = 0;         // semi-latus rectum, m
+  double Vrad = 0;         // radial speed, m/s
+  double Vtr = 0;          // transverse speed, m/s
+
+  // ---- masses ----
+  Darr<kObjects> m{};   // kg; m[0] = mSol, m[11] the Moon, m[12] work slot, m[13] the Earth alone
+  Darr<kObjects> km{};  // mSol/m[i]; km[11] is the Earth/Moon mass ratio
+  double mSol = 0;
+  int massSet = 0;      // the mass set last applied (1, 2, 3), 0 before any
+
+  // ---- other catalogue data ----
+  Darr<kObjects> Dpl{};   // diameters, m
+  double Rsol = 0;        // solar radius, m
+  Darr<12> Tsid{};        // reference sidereal periods, days ("справочно T=")
+
+  // ---- participation ----
+  std::array<int16, 13> kUch{};                    // 1 when object i takes part in the model
+  std::array<std::array<int16, 13>, 13> kVz{};     // kUch[I]*kUch[J] for I, J in 0..10
+  int Nsl = 1;  // the traced object of screen 1 (a participating body other than the Sun)
+
+  // ---- constants ----
+  double gamma = 66.7259e-12;  // gravitational constant, N m^2/kg^2
+  double Lae = 0;              // astronomical unit, m
+  double MK = 0;               // print scale of the parameter file
+  double Pi = 0;               // the program's value of pi, 3.14159265359
+  double kUgol = 0;            // degrees per radian, 180/Pi
+  double sekG = 0;             // seconds per Julian year
+  double sekD = 0;             // seconds per day
+  double Vsv = 0;              // speed of light, m/s (299 792 500)
+  double Vgr = 0;              // speed of gravity, m/s (set by the run screen)
+  double VXsys = 0, VYsys = 0, VZsys = 0;  // absolute velocity of the system, km/s
+  double Eps0 = 0;             // obliquity of the ecliptic, rad
+  double JD1900 = 0;           // 1900 January 0.5
+  double JD2000 = 0;           // J2000.0
+  int16 Nob = kNob;
+  int16 Neq = kNeq;
+  double Mx1 = 0;              // drawing scale of screen 1, m per cm
+
+  // ---- dates ----
+  int32 Year1 = 1801, Month1 = 1;  // the date typed on screen 1
+  double Day1 = 1.5;
+  int32 YearD = 0, MonthD = 0;     // the date of the data (parameter file, JDfromDate arguments)
+  double DayD = 0;
+  int32 Year = 0, Month = 0;       // results of DateFromJD
+  double Day = 0;
+  float Hh = 0, Mm = 0, Ss = 0;    // results of DayToHMS (single precision)
+  std::array<std::array<int32, 4>, 14> DayMonth{};  // month lengths [month][calendar]
+  int16 CalType = 0;               // 0 Gregorian/Julian, 1 Julian, 2 Egyptian
+  double Hour0 = 0;                // hour at which the day begins: 0 or 12
+  int16 DateError = 0;             // 1 after a failed conversion
+
+  double JD = 0;     // current instant
+  double JD0 = 0;    // instant at which the initial data were loaded
+  double JDep = 0;   // epoch of the parameters
+  double ETUT = 0;   // ET-UT for the date, s
+  double JDE = 0;    // JD + ETUT/86400
+  double JDUT = 0;   // UT Julian date
+
+  // ---- mode flags ----
+  int16 kodMoon = 0;  // 1: object 10 is the Moon, object 3 the Earth alone
+  int16 kodBary = 0;  // 1: two-body formulas use the sum of the object's and the centre's masses
+  int32 Icen = 0;     // central mass of the two-body formulas: 0, or 13 in Moon mode
+  int16 kStop = 0;    // 1 when a stop command was given
+
+  // ---- messages ----
+  // Library operations that fail report a fixed Russian text with a title. The text is kept here
+  // and handed to the sink (a screen's message box, the command line's stderr) when one is set.
+  MessageSink* sink = nullptr;
+  std::string lastMessage;
+  std::string lastTitle;
+  void report(std::string_view text, std::string_view title);
+};
+
+// Name of object i as the screens show it ("Ксена" or "Луна" for slot 10 by the Moon mode).
+std::string_view objectName(const State& s, int i);
+
+// Sets the constants, the catalogue tables and the month lengths; zeroes the system velocity.
+void initCatalogue(State& s);
+
+// Mass set k (1 New0, 2 JPL, 3 Kin): fills mSol and km[0..11] and derives m[1..11] and m[13].
+// gamma is not touched: the caller sets it (gammaOfMassSet gives the matching value).
+void setMassSet(State& s, int k);
+double gammaOfMassSet(int k);
+
+// kVz[I][J] = kUch[I]*kUch[J] for I, J in 0..10, the diagonal included.
+void rebuildParticipation(State& s);
+
+// Moon mode: reduces AlfaL, AlfaP0, AlfaU0 of slot 11 to 0..2pi and copies slot 11 into slot 10.
+void copyMoonSlot(State& s);
+
+// After the initial state is computed in Moon mode object 3 becomes the Earth alone.
+void makeEarthAlone(State& s);
+
+// Fractional part in [0, 1): x - trunc(x), plus 1 when negative.
+double frac(double x);
+
+// Angle reduced to 0..2pi as 2*Pi*frac(a/(2*Pi)) with the program's Pi.
+double reduceAngle(const State& s, double a);
+
+}  // namespace orvant
