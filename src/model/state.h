@@ -122,6 +122,10 @@ struct State {
   int32 Icen = 0;     // central mass of the two-body formulas: 0, or 13 in Moon mode
   int16 kStop = 0;    // 1 when a stop command was given
 
+  // ---- files ----
+  // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).
+  std::string workDir = ".";
+
   // ---- messages ----
   // Library operations that fail report a fixed Russian text with a title. The text is kept here
   // and handed to the sink (a screen's message box, the command line's stderr) when one is set.
