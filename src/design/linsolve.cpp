@@ -8,7 +8,8 @@ namespace orvant::design {
 
 namespace {
 
-std::string twoDecimals(double x) { return basicNumber(truncDecimals(x, 2)); }
+// The listing is shown on a screen: truncated to two decimals, with the screen's decimal comma.
+std::string twoDecimals(double x) { return screenNumber(x, 2); }
 
 }  // namespace
 
@@ -32,16 +33,17 @@ bool Solve(LinearSystem& sys, int n) {
       sys.steps.push_back(std::move(line));
     }
   }
-  // Back substitution from layer 1 upwards, each layer's first equation giving its last unknown.
+  // Back substitution from layer 1 upwards: the pivot equation of layer k (its last one, whose
+  // coefficient of x_k was checked above) gives x_k from x_1..x_(k-1). Taking the first equation
+  // instead would fail on every system without coupling between the unknowns (a regression without
+  // interaction terms), where that equation has no x_k at all.
   std::array<double, 7> x{};
   if (sys.Asys[1][1][1] == 0) return false;
   x[1] = -sys.Asys[1][1][0] / sys.Asys[1][1][1];
   for (int k = 2; k <= n; ++k) {
-    const double lead = sys.Asys[k][1][k];
-    if (lead == 0) return false;
-    double sum = sys.Asys[k][1][0];
-    for (int c = 1; c <= k - 1; ++c) sum += sys.Asys[k][1][c] * x[c];
-    x[k] = -sum / lead;
+    double sum = sys.Asys[k][k][0];
+    for (int c = 1; c <= k - 1; ++c) sum += sys.Asys[k][k][c] * x[c];
+    x[k] = -sum / sys.Asys[k][k][k];
   }
   for (int k = 1; k <= n; ++k)
     if (!std::isfinite(x[k])) return false;

@@ -3,7 +3,7 @@
 // A system of size n lives in layer n of `Asys`: equation r (1..n) reads
 //   Asys[n][r][0] + sum_{c=1..n} Asys[n][r][c] * x_c = 0.
 // Elimination takes the last equation of each layer as the pivot, without row exchange, and writes
-// layer n-1 from layer n; back substitution takes the first equation of every layer. A zero pivot
+// layer n-1 from layer n; back substitution takes the same pivot equation of every layer. A zero pivot
 // fails, even where a row exchange would have solved the system: the optimum of a degenerate
 // regression surface is reported as a failure, not guessed.
 #pragma once
@@ -20,7 +20,8 @@ struct LinearSystem {
   int Nsys = 0;                  // the layer being processed
   std::array<double, 7> Xopt{};  // solution x_1..x_n (index 0 unused)
   // Records of the elimination steps, one per equation of every reduced layer: nine blanks, the
-  // factor K, then three blanks and each new coefficient, all truncated to two decimals.
+  // factor K, then three blanks and each new coefficient, all truncated to two decimals and written
+  // with the screen's decimal comma.
   std::vector<std::string> steps;
 };
 

@@ -33,6 +33,29 @@ TEST(Solve, ZeroPivotFailsWithoutRowExchange) {
   EXPECT_EQ(s.Xopt[1], 42);
 }
 
+// Uncoupled unknowns: every first equation above layer 1 lacks the layer's last unknown, yet the
+// pivots are all non-zero and the system is solved.
+TEST(Solve, UncoupledSystem) {
+  LinearSystem s;
+  write(s, 4, {{2, 0, 0, 0}, {0, -4, 0, 0}, {0, 0, 0.5, 0}, {0, 0, 0, 8}}, {2, 8, 1, -4});
+  ASSERT_TRUE(Solve(s, 4));
+  EXPECT_EQ(s.Xopt[1], 1);
+  EXPECT_EQ(s.Xopt[2], -2);
+  EXPECT_EQ(s.Xopt[3], 2);
+  EXPECT_EQ(s.Xopt[4], -0.5);
+}
+
+TEST(Solve, StepRecordsUseTheScreenForm) {
+  LinearSystem s;
+  // 2x + y = 3, x + 3y = 5.5 -> K = -1/3, new row 1: (-3 + 5.5/3, 2 - 1/3, 0).
+  write(s, 2, {{2, 1}, {1, 3}}, {3, 5.5});
+  ASSERT_TRUE(Solve(s, 2));
+  ASSERT_EQ(s.steps.size(), 1u);
+  EXPECT_EQ(s.steps[0], "         -0,33   -1,16   1,66   0");
+  EXPECT_NEAR(s.Xopt[1], 0.7, 1e-14);
+  EXPECT_NEAR(s.Xopt[2], 1.6, 1e-14);
+}
+
 TEST(Solve, SixUnknownsDiagonallyDominant) {
   LinearSystem s;
   std::vector<std::vector<double>> A(6, std::vector<double>(6));
