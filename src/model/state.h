@@ -122,6 +122,22 @@ struct State {
   int32 Icen = 0;     // central mass of the two-body formulas: 0, or 13 in Moon mode
   int16 kStop = 0;    // 1 when a stop command was given
 
+  // ---- coordinates: the shared object index, inputs and results of the transformations ----
+  // Angles in degrees. The pair tables are [from-body 0..15][to-body 0..38], metres.
+  int I = 0;                   // shared object index: the object EquToEcl, EclToEqu, ApplyPrec act on
+  Darr<40> Dolg{};             // longitude of object b seen from body a (last SphFrom(a, b)), 0..360
+  double Shir = 0;             // latitude from the last SphFrom, -90..90
+  double Rast = 0;             // distance from the last SphFrom, m
+  std::array<Darr<39>, 16> dXij{}, dYij{}, dZij{};  // differences to - from, m
+  std::array<Darr<39>, 16> RHOij{};                 // projected distance sqrt(dX^2 + dY^2), m
+  Darr<39> Lk{}, Bk{};         // per-object longitude/right ascension and latitude/declination
+  double ObsL = 0, ObsB = 0;   // observer's geographic longitude (east positive) and latitude
+  double Tau = 0;              // hour angle
+  double Hgor = 0, Agor = 0;   // altitude and azimuth (azimuth from the south, toward the west)
+  // Precession matrix of PrecEcl / PrecEqu: Pmat[j][i] is the coefficient of input component j
+  // (0 x, 1 y, 2 z) in output component i.
+  std::array<Darr<3>, 3> Pmat{};
+
   // ---- files ----
   // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).
   std::string workDir = ".";
