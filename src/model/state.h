@@ -13,12 +13,15 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "model/messages.h"
 
 namespace orvant {
+
+class JplFile;  // the open DE405 block (ephemeris/jpl.h)
 
 using int16 = std::int16_t;
 using int32 = std::int32_t;
@@ -137,6 +140,20 @@ struct State {
   // Precession matrix of PrecEcl / PrecEqu: Pmat[j][i] is the coefficient of input component j
   // (0 x, 1 y, 2 z) in output component i.
   std::array<Darr<3>, 3> Pmat{};
+
+  // ---- ephemeris: the JPL DE405 reader (JPLopen, JPLstate, JPLnext) ----
+  // The open block stays open across the steps of a run; JPLcoef holds the current 32-day record.
+  double JDjpl = 0;                  // Julian date at which the bodies are evaluated
+  int32 JPLyear = 0;                 // first year of the open block
+  int16 JPLlast = 0;                 // number of the last record of the open block (229 or 230)
+  int16 JPLnr = 0;                   // number of the record held in JPLcoef, 0 when none
+  int16 JPLisOpen = 0;               // 10 while a block is open, 0 otherwise
+  std::shared_ptr<JplFile> JPLfile;  // the open block file
+  Darr<1021> JPLcoef{};              // numbers 1..1020 of the current record
+  double JDrec0 = 0, JDrec1 = 0;     // begin and end of the current record
+  // Coefficients of the body being evaluated: [sub-interval 1..8][degree 1..15][component 1..3].
+  std::array<std::array<Darr<4>, 16>, 9> JPLcheb{};
+  Darr<9> JPLt0{};                   // begin of each sub-interval 1..8 of that body
 
   // ---- files ----
   // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).
