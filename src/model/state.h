@@ -119,6 +119,19 @@ struct State {
   double JDE = 0;    // JD + ETUT/86400
   double JDUT = 0;   // UT Julian date
 
+  // ---- earth rotation: ET-UT settings of screens 16 and 17 (earthrotation/etut.h) ----
+  // Two corrections n = 1 (ET1-UT, the planets' ephemeris time) and n = 2 (ET2-UT, the Earth's
+  // rotation); index 0 unused. S: +-1 quadratic a0 + a1*tau + a2*tau^2 (s, s/cy, s/cy^2,
+  // tau = (JD - T0)/36525), +-2 piecewise model, 0 none; the sign of S multiplies the result.
+  // The UT date of the time chain is JDUT (the program writes it JDut).
+  struct ETcoefSet {
+    Darr<3> a0{}, a1{}, a2{};
+    Darr<3> S{};
+    Darr<3> T0{};  // Julian date of the model's origin, 1.5 January of the year T01 (T02)
+  };
+  ETcoefSet ETcoef{};
+  double JDet2 = 0;  // JDUT + (ET2-UT)/86400: the time of the Earth's rotation
+
   // ---- mode flags ----
   int16 kodMoon = 0;  // 1: object 10 is the Moon, object 3 the Earth alone
   int16 kodBary = 0;  // 1: two-body formulas use the sum of the object's and the centre's masses
