@@ -36,15 +36,18 @@ void printVector(const State& s) {
 int gmst(Context& ctx) {
   if (ctx.args.size() != 1) return fail("gmst: нужен один аргумент: MJD (JD - 2400000.5)");
   double mjd = 0;
-  if (!argNumber(ctx.args[0], mjd)) return fail("gmst: неверное число MJD: \"" + ctx.args[0] + "\"");
+  if (!argNumber(ctx.args[0], mjd))
+    return fail("gmst: неверное число MJD: \"" + ctx.args[0] + "\"");
   printValue("GMST", GMST(mjd));
   return 0;
 }
 
 int refraction(Context& ctx) {
-  if (ctx.args.size() != 1) return fail("refraction: нужен один аргумент: зенитное расстояние, град");
+  if (ctx.args.size() != 1)
+    return fail("refraction: нужен один аргумент: зенитное расстояние, град");
   double z = 0;
-  if (!argNumber(ctx.args[0], z)) return fail("refraction: неверное число Z: \"" + ctx.args[0] + "\"");
+  if (!argNumber(ctx.args[0], z))
+    return fail("refraction: неверное число Z: \"" + ctx.args[0] + "\"");
   State s;
   printValue("Refraction", Refraction(s, z));
   return 0;
@@ -52,7 +55,8 @@ int refraction(Context& ctx) {
 
 int precess(Context& ctx) {
   if (ctx.args.size() != 6)
-    return fail("precess: нужны аргументы ecl|equ T0 T1 X Y Z (эпохи в юлианских столетиях от J2000)");
+    return fail(
+        "precess: нужны аргументы ecl|equ T0 T1 X Y Z (эпохи в юлианских столетиях от J2000)");
   const std::string& plane = ctx.args[0];
   if (plane != "ecl" && plane != "equ")
     return fail("precess: плоскость должна быть ecl или equ, а не \"" + plane + "\"");
@@ -82,7 +86,8 @@ int nutation(Context& ctx) {
   if (!readNumbers(ctx, 0, 4, v, names, error)) return fail("nutation: " + error);
   long mode = 0;
   if (!argInteger(ctx.args[4], mode) || mode < -32768 || mode > 32767)
-    return fail("nutation: MODE должен быть целым числом от -32768 до 32767: \"" + ctx.args[4] + "\"");
+    return fail("nutation: MODE должен быть целым числом от -32768 до 32767: \"" + ctx.args[4] +
+                "\"");
   State s;
   s.X[kSlot] = v[1];
   s.Y[kSlot] = v[2];

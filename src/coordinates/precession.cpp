@@ -21,12 +21,14 @@ void PrecEcl(State& s, double T0, double T1) {
   const double T = T0, t = T1 - T0;
   const double asec = 3600 * s.kUgol;  // arc-seconds per radian
   const double pi = ((47.0029 - 0.06603 * T + 0.000598 * T * T) * t +
-                     (-0.03302 + 0.000598 * T) * t * t + 0.00006 * t * t * t) / asec;
-  const double Pn = 174.876383889 / s.kUgol +
-                    (3289.4789 * T + 0.60622 * T * T - (869.8089 + 0.50491 * T) * t +
-                     0.03536 * t * t) / asec;
+                     (-0.03302 + 0.000598 * T) * t * t + 0.00006 * t * t * t) /
+                    asec;
+  const double Pn =
+      174.876383889 / s.kUgol +
+      (3289.4789 * T + 0.60622 * T * T - (869.8089 + 0.50491 * T) * t + 0.03536 * t * t) / asec;
   const double p = ((5029.0966 + 2.22226 * T - 0.000042 * T * T) * t +
-                    (1.11113 - 0.000042 * T) * t * t - 0.000006 * t * t * t) / asec;
+                    (1.11113 - 0.000042 * T) * t * t - 0.000006 * t * t * t) /
+                   asec;
   const double Q = Pn + p;
   const double cQ = std::cos(Q), sQ = std::sin(Q), cP = std::cos(Pn), sP = std::sin(Pn);
   const double cp = std::cos(pi), sp = std::sin(pi);
@@ -73,11 +75,13 @@ void Nutation(const State& s, double T, double& x, double& y, double& z, int16 m
   const double F = p2 * Frac(0.259089 + 1342.227826 * T);  // Moon's argument of latitude
   const double N = p2 * Frac(0.347346 - 5.372447 * T);     // longitude of the Moon's node
   const double eps = 0.4090928 - 0.00022696 * T;
-  const double dpsi = (-17.2 * std::sin(N) - 1.319 * std::sin(2 * (F - D + N)) -
-                       0.227 * std::sin(2 * (F + N)) + 0.206 * std::sin(2 * N) +
-                       0.143 * std::sin(ls)) / 206264.8062;
+  const double dpsi =
+      (-17.2 * std::sin(N) - 1.319 * std::sin(2 * (F - D + N)) - 0.227 * std::sin(2 * (F + N)) +
+       0.206 * std::sin(2 * N) + 0.143 * std::sin(ls)) /
+      206264.8062;
   const double deps = (9.203 * std::cos(N) + 0.574 * std::cos(2 * (F - D + N)) +
-                       0.098 * std::cos(2 * (F + N)) - 0.09 * std::cos(2 * N)) / 206264.8062;
+                       0.098 * std::cos(2 * (F + N)) - 0.09 * std::cos(2 * N)) /
+                      206264.8062;
   const double c = std::cos(eps), sn = std::sin(eps);
   const double dx = -dpsi * c * y - dpsi * sn * z;
   const double dy = dpsi * c * x - deps * z;

@@ -44,7 +44,7 @@ bool SphFrom(State& s, int a, int b) {
   }
   s.Dolg[b] = L;
 
-  if (rho == 0 && dZ == 0) return false;  // coinciding bodies: no direction
+  if (rho == 0 && dZ == 0) return false;   // coinciding bodies: no direction
   s.Shir = std::atan(dZ / rho) * s.kUgol;  // rho = 0: atan(+-inf) = +-pi/2
   return true;
 }

@@ -49,10 +49,13 @@ double Frac(double x);
 //             - 6.2e-6*T0^3)/3600.
 //   2) Callers reduce it to 0..24 h, add ObsL/15 for the local sidereal time, and multiply by
 //      15 for degrees.
-//   3) Accuracy against the full IAU 1982 formula (ERFA eraGmst82 with UT1 = UT): the sidereal
-//      rate 1.0027379093 is rounded (5.1e-11 of the hour, <= 4.4e-6 s a day) and the T^2, T^3
-//      terms are taken at 0 h rather than at the instant (2*0.093104*T0 s per century of
-//      elapsed time, 5.1e-6 s a day per century from J2000).
+//   3) Accuracy against the full IAU 1982 formula (ERFA eraGmst82 with UT1 = UT): the constant
+//      is rounded (24110.54841 s = 6.6973745583 h, 1.2e-6 s), the sidereal rate 1.0027379093
+//      too (5.1e-11 of the hour, <= 4.5e-6 s at 24 h), and the T^2, T^3 terms are taken at 0 h
+//      rather than at the instant (up to 5.1e-6 s a day per century from J2000). Measured: under
+//      1e-5 s within half a century of J2000, 1.05e-5 s within one, 5.5e-5 s at +-10 centuries.
+//   4) For negative mjd Fix truncates toward zero, so h is negative; the result differs from the
+//      floor-based count by 1e-9 h (4e-6 s), from the rounded sidereal rate.
 // Reference: Aoki, S. et al. 1982, Astron. Astrophys. 105, 359 (the IAU 1982 GMST).
 double GMST(double mjd);
 
@@ -122,9 +125,10 @@ void EclToEqu(State& s, double T);
 //      0.60622 terms grow with the starting epoch T, not with the interval t (a form with
 //      (3289.4789 + 0.60622 T) t misplaces the node by 0.9 deg per century and the whole
 //      rotation by 0.75" after one century, 100" after ten).
-//   3) Agrees with the equatorial precession of PrecEqu turned through the obliquities of T0
-//      and T1 (ERFA eraPrec76 and eraObl80) to 1e-4" for |t| <= 1 century and to 0.2" at
-//      |t| = 10, the mutual consistency of Lieske's truncated polynomials.
+//   3) Agrees with the equatorial precession (ERFA eraPrec76) turned through the obliquities of
+//      T0 and T1 (eraObl80) to 1e-4" within a century of J2000; Lieske's ecliptic and
+//      equatorial polynomials then drift apart as |t| max(|T0|,|T1|)^3: 0.16" from J2000 to
+//      +-10 centuries, 1.6" from -10 to +10.
 // Reference: Lieske, J.H. et al. 1977, Astron. Astrophys. 58, 1; Meeus, J., Astronomical
 //   Algorithms, 2nd ed. 1998, eq. 21.5.
 void PrecEcl(State& s, double T0, double T1);
@@ -171,9 +175,10 @@ void ApplyPrec(State& s);
 //      deps = (9.203 cos Om + 0.574 cos 2(F-D+Om) + 0.098 cos 2(F+Om) - 0.09 cos 2Om)
 //              / 206264.8062
 //      dx = -dpsi cos e y - dpsi sin e z;  dy = dpsi cos e x - deps z;  dz = dpsi sin e x + deps y.
-//   2) The five terms keep the nutation to about 0.5" of the 106-term IAU 1980 series (ERFA
-//      eraNut80); the first-order rotation adds errors of order dpsi^2 ~ 1e-8 rad, and mode 0
-//      followed by mode 1 returns the vector to that order.
+//   2) The five terms keep the nutation within 0.26" of the 106-term IAU 1980 series (ERFA
+//      eraNut80) for |T| <= 1 and within 0.45" for |T| <= 10 (the Omega term lacks its rate
+//      -0.0174" T); the first-order rotation adds errors of order dpsi^2 ~ 1e-8 rad, and mode 0
+//      followed by mode 1 returns the vector to that order (8e-9 measured).
 // Reference: Montenbruck, O. and Pfleger, T., Astronomy on the Personal Computer, Springer
 //   (routine NUTEQU); Seidelmann, P.K. 1982, Celest. Mech. 27, 79 (IAU 1980 nutation).
 void Nutation(const State& s, double T, double& x, double& y, double& z, int16 mode);
@@ -209,7 +214,9 @@ void HorToEqu(State& s, int k);
 //      a step is chosen by lower end < z <= upper end.
 //   3) z > 90: 2040".
 //   4) The tangent series is the classical one for a plane-parallel atmosphere; its constant
-//      57.1" is about 5 % below Bennett's standard atmosphere (10 C, 1010 hPa) near z = 45.
+//      57.1" gives 4.4 % less than Bennett's formula for the standard atmosphere at z = 45, and
+//      the horizon table runs up to 7.5 % above it near z = 87 (2040" at the horizon against
+//      Bennett's 2069").
 // Reference: Bennett, G.G. 1982, J. Navigation 35, 255 (for comparison).
 double Refraction(const State& s, double z);
 

@@ -37,7 +37,8 @@ CliRun runCli(const std::string& args) {
 class CliCoordinates : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli not built: " << ORVANT_CLI;
+    if (!std::filesystem::exists(ORVANT_CLI))
+      GTEST_SKIP() << "orvant-cli not built: " << ORVANT_CLI;
   }
 };
 
@@ -71,9 +72,9 @@ TEST_F(CliCoordinates, QueriesPrintNamedValuesWith17Digits) {
 }
 
 TEST_F(CliCoordinates, BadArgumentsExitWithStatus2) {
-  for (const char* args : {"gmst", "gmst abc", "gmst 1 2", "refraction nan", "precess xyz 0 1 1 0 0",
-                           "precess equ 0 1 1 0", "nutation 0 1 0 0 0.5", "nutation 0 1 0 0 40000",
-                           "sph 1 2", "sph 0 0 0", "sph 1 2 1e999"}) {
+  for (const char* args : {"gmst", "gmst abc", "gmst 1 2", "refraction nan",
+                           "precess xyz 0 1 1 0 0", "precess equ 0 1 1 0", "nutation 0 1 0 0 0.5",
+                           "nutation 0 1 0 0 40000", "sph 1 2", "sph 0 0 0", "sph 1 2 1e999"}) {
     const CliRun r = runCli(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_TRUE(r.values.empty()) << args;

@@ -69,7 +69,7 @@ TEST(Gmst, AgreesWithErfaGmst82) {
   for (double mjd = 51544.5 - 365250; mjd <= 51544.5 + 365250; mjd += 37.3) {
     const double g = GMST(mjd);
     const double ref = eraGmst82(2400000.5, mjd) * 12 / M_PI;  // hours, 0..24
-    const double diff = std::remainder(ref - g, 24.0) * 3600;   // seconds
+    const double diff = std::remainder(ref - g, 24.0) * 3600;  // seconds
     const double day = std::trunc(mjd), h = (mjd - day) * 24;
     const double T0 = (day - 51544.5) / 36525, dt = h / 24 / 36525, T = T0 + dt;
     const double predicted = (24110.54841 - 6.697374558 * 3600) +
@@ -180,7 +180,9 @@ TEST(Nutation, AgreesWithErfaNut80ToTheTruncatedSeries) {
 }
 
 #else
-TEST(Erfa, NotAvailable) { GTEST_SKIP() << "ERFA (liberfa-dev) not found: reference tests skipped"; }
+TEST(Erfa, NotAvailable) {
+  GTEST_SKIP() << "ERFA (liberfa-dev) not found: reference tests skipped";
+}
 #endif
 
 }  // namespace
