@@ -64,7 +64,7 @@ double JDfromDate(State& s, double Day, int32 Month, int32 Year) {
   if (s.CalType == 0 && dateKey > kReformKey) {
     const double A = fix(static_cast<double>(y) / 100);
     B = 2 - A + fix(A / 4);
-    // The correction is a 16-bit integer in the original program.
+    // The correction is held in a 16-bit integer: far years overflow it.
     if (B < std::numeric_limits<int16>::min() || B > std::numeric_limits<int16>::max())
       return failDate(s);
   }
@@ -192,7 +192,7 @@ bool NormDate(State& s, double Day, int32 Month, int32 Year) {
 }
 
 void DayToHMS(State& s, double x) {
-  // Single precision throughout, as the original program computes it.
+  // Hh, Mm, Ss are single-precision values and are computed in single precision.
   const float H = static_cast<float>((x - fix(x)) * 24);
   const float hours = std::trunc(H);
   s.Mm = std::trunc((H - hours) * 60.0f);

@@ -36,7 +36,7 @@ inline constexpr double kReformKey = 1582.101499;
 // the day beginning at Hour0. Gregorian and Julian calendars: J. Meeus, Astronomical Algorithms
 // (1991), ch. 7, written with truncation (Fix) and the -0.75 correction for negative years. Month
 // 13 and days outside the month are accepted and run on linearly. The year and month products are
-// 32-bit as in the original program: their overflow, a Gregorian correction outside 16 bits or a
+// 32-bit integers: their overflow, a Gregorian correction outside 16 bits or a
 // non-finite value fails with "Введите правильно дату" and returns 0.
 double JDfromDate(State& s, double Day, int32 Month, int32 Year);
 
@@ -44,6 +44,9 @@ double JDfromDate(State& s, double Day, int32 Month, int32 Year);
 // the calendar CalType (Meeus, ch. 7; the Gregorian calendar only with CalType 0, for JD from
 // 2299160.5 on). A non-finite JD, or a year or month outside 32 bits, fails with
 // "Введите правильно юлианскую дату"; the members already set stay set. Returns false on failure.
+// In the Gregorian and Julian calendars Day is the civil day of JD less Hour0/24: counted from
+// noon it runs from 0.5, so the second half of a month's last day comes back as day 0.5..1 of the
+// next month (the same moment under another name).
 bool DateFromJD(State& s, double JD);
 
 // Writes the moment Day/Month/Year with a day that fits its month: whole days beyond the month
