@@ -101,27 +101,44 @@ def open_table(path):
     return mjd, coeffs
 
 
-def write_block(outdir, year, mjd, coeffs):
+def block_records(year):
+    """(first record begin, end) of the file of block <year>, its repeated head record included."""
     begin, end = block_range(year)
-    first = begin - RECORD_DAYS if year > 1600 else begin  # the repeated head record
+    return (begin - RECORD_DAYS if year > 1600 else begin), end
+
+
+def check_coverage(years, mjd):
+    """Exits before anything is written when the table lacks a record of a block asked for."""
     jd0 = float(mjd[0]) + 2400000.5
     jd1 = float(mjd[-1]) + 2400000.5 + RECORD_DAYS
-    if first < jd0 or end > jd1:
-        sys.exit("make_ascii.py: block %d needs JD %.1f..%.1f, the table covers %.1f..%.1f"
-                 % (year, first, end, jd0, jd1))
+    for year in years:
+        first, end = block_records(year)
+        if first < jd0 or end > jd1:
+            sys.exit("make_ascii.py: block %d needs JD %.1f..%.1f, the table covers %.1f..%.1f"
+                     % (year, first, end, jd0, jd1))
+
+
+def write_block(outdir, year, mjd, coeffs):
+    first, end = block_records(year)
+    jd0 = float(mjd[0]) + 2400000.5
     start_row = int(round((first - jd0) / RECORD_DAYS))
     count = int(round((end - first) / RECORD_DAYS))
     path = os.path.join(outdir, "ascp%04d.405" % year)
     temp = path + ".part"
-    with open(temp, "w", encoding="ascii", newline="\n") as out:
-        for n in range(count):
-            row = start_row + n
-            t0 = float(mjd[row]) + 2400000.5
-            numbers = [t0, t0 + RECORD_DAYS] + [float(v) for v in coeffs[row]]
-            out.write("%6d%6d\n" % (n + 1, NCOEFF))
-            for i in range(0, NUMBERS, 3):
-                out.write("".join(fortran_d(v) for v in numbers[i:i + 3]) + "\n")
-    os.replace(temp, path)
+    try:
+        with open(temp, "w", encoding="ascii", newline="\n") as out:
+            for n in range(count):
+                row = start_row + n
+                t0 = float(mjd[row]) + 2400000.5
+                numbers = [t0, t0 + RECORD_DAYS] + [float(v) for v in coeffs[row]]
+                out.write("%6d%6d\n" % (n + 1, NCOEFF))
+                for i in range(0, NUMBERS, 3):
+                    out.write("".join(fortran_d(v) for v in numbers[i:i + 3]) + "\n")
+        os.replace(temp, path)
+    except BaseException:
+        if os.path.exists(temp):
+            os.remove(temp)
+        raise
     return path, count, first, end
 
 
@@ -141,6 +158,7 @@ def main():
     if not years or any(y % 20 or y < 1600 for y in years):
         sys.exit("make_ascii.py: block years are multiples of 20 from 1600")
     mjd, coeffs = open_table(args.table)
+    check_coverage(years, mjd)
     outdir = os.path.join(args.outdir, "JPL")
     os.makedirs(outdir, exist_ok=True)
     for year in years:
