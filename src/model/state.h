@@ -168,6 +168,19 @@ struct State {
   std::array<std::array<Darr<4>, 16>, 9> JPLcheb{};
   Darr<9> JPLt0{};                   // begin of each sub-interval 1..8 of that body
 
+  // ---- statistics: secular shifts per century (screens 6, 15, 19) ----
+  // NabShift[N][c]: observed shifts of object N (1..11) from a source's OrvantNab.dat;
+  // RasShift[N][c][e]: calculated shifts of object N in experiment e (1..NE) of a plan.
+  // c: 1 AlfaP, 2 AlfaU, 3 Betta (arc seconds), 4 Eks (x 10^6), 5 Rsr (km), 6 W (rad).
+  // ShiftKind: 0 nothing loaded, 1 observed, 2 calculated: the table a replace may write back.
+  // The file each table came from is kept so that a replace writes to that file and no other.
+  std::array<std::array<double, 7>, 12> NabShift{};
+  std::array<std::array<std::array<double, 92>, 7>, 12> RasShift{};
+  int16 ShiftKind = 0;
+  int16 NabSource = 0;             // observed file loaded last: 1 NEW, 2 JPL, 3 Kin; 0 none
+  int32 RasPlan = 0, RasObj = 0;   // plan and object of the calculated file loaded last
+  int32 NE = 0;                    // experiments in that file
+
   // ---- files ----
   // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).
   std::string workDir = ".";

@@ -1,0 +1,102 @@
+#include "statistics/textfile.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+namespace orvant::statistics {
+
+namespace fs = std::filesystem;
+
+fs::path fullPath(const State& s, std::string_view relPath) {
+  return fs::path(s.workDir) / fs::path(std::string(relPath));
+}
+
+std::string displayPath(std::string_view relPath) {
+  std::string out = "\\";
+  for (char c : relPath) out += (c == '/') ? '\\' : c;
+  return out;
+}
+
+ReadStatus readLines(const fs::path& path, std::vector<std::string>& lines) {
+  lines.clear();
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return ReadStatus::NotFound;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ReadStatus::NotFound;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    line.clear();
+  }
+  if (in.bad()) {
+    lines.clear();
+    return ReadStatus::ReadError;
+  }
+  return ReadStatus::Ok;
+}
+
+bool writeFileAtomically(const fs::path& path, std::string_view content, bool makeFolders) {
+  std::error_code ec;
+  if (makeFolders && path.has_parent_path()) {
+    fs::create_directories(path.parent_path(), ec);
+    if (ec) return false;
+  }
+  fs::path tmp = path;
+  tmp += ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      fs::remove(tmp, ec);
+      return false;
+    }
+    out.close();
+    if (out.fail()) {
+      fs::remove(tmp, ec);
+      return false;
+    }
+  }
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    std::error_code ec2;
+    fs::remove(tmp, ec2);
+    return false;
+  }
+  return true;
+}
+
+bool appendLineWhole(const fs::path& path, std::string_view line) {
+  std::error_code ec;
+  const bool existed = fs::exists(path, ec);
+  const std::uintmax_t oldSize = existed ? fs::file_size(path, ec) : 0;
+  if (ec) return false;
+  std::string whole(line);
+  whole += '\n';
+  std::FILE* f = std::fopen(path.c_str(), "ab");
+  if (!f) return false;
+  const std::size_t n = std::fwrite(whole.data(), 1, whole.size(), f);
+  const bool flushed = std::fflush(f) == 0;
+  const bool closed = std::fclose(f) == 0;
+  if (n == whole.size() && flushed && closed) return true;
+  // Cut the partial line off so that the file still reads as whole records.
+  std::error_code ec2;
+  fs::resize_file(path, oldSize, ec2);
+  return false;
+}
+
+std::int64_t storedInt(double x, double scale) {
+  const double p = x * scale;
+  const double r = std::round(p);
+  const double tol = std::fmax(1e-6, 64 * DBL_EPSILON * std::fabs(p));
+  if (std::fabs(p - r) <= tol) return static_cast<std::int64_t>(r);
+  return static_cast<std::int64_t>(std::trunc(p));
+}
+
+}  // namespace orvant::statistics

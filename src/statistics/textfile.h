@@ -1,0 +1,49 @@
+// Text-file plumbing shared by the record files and the shift files.
+//
+// Paths are relative to State::workDir and written with '/' ("NEW/Orvant3Nab.txt"); messages show
+// them the way the program names its files, from the program directory with backslashes
+// ("\NEW\Orvant3Nab.txt").
+//
+// Writes never leave a half-written file behind: a rewrite goes to a temporary file in the same
+// folder, which is then renamed over the old one (a failed write leaves the old file as it was);
+// an appended line is either written whole or the file is cut back to its old length.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/state.h"
+
+namespace orvant::statistics {
+
+// The file's place on disk: workDir / relPath.
+std::filesystem::path fullPath(const State& s, std::string_view relPath);
+
+// "\" + relPath with '/' turned into '\'.
+std::string displayPath(std::string_view relPath);
+
+enum class ReadStatus { Ok, NotFound, ReadError };
+
+// All lines of a text file, without their line breaks ("\n" or "\r\n"). A final line break does
+// not add an empty line.
+ReadStatus readLines(const std::filesystem::path& path, std::vector<std::string>& lines);
+
+// Replaces the file by `content` through a temporary file in the same folder. False when anything
+// failed; the old file is then unchanged and the temporary file removed. Creates missing folders
+// when `makeFolders` is set.
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view content,
+                         bool makeFolders = false);
+
+// Appends one line and its line break; on a failed write the file is cut back to its old length.
+bool appendLineWhole(const std::filesystem::path& path, std::string_view line);
+
+// The scaled integer a file stores for x: x*scale truncated toward zero. A product that lies within
+// rounding noise of an integer (at most 1e-6 of a unit, or 64 ulps of the product) is taken as that
+// integer, so that a value read from a file (n/scale) is written back as the same n and a value
+// typed as 0.29 is stored as 29000000 at scale 10^8, not 28999999.
+std::int64_t storedInt(double x, double scale);
+
+}  // namespace orvant::statistics
