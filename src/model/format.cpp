@@ -1,6 +1,7 @@
 #include "model/format.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -102,9 +103,13 @@ std::optional<double> parseNumber(std::string_view text) {
     if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
           c == 'E' || c == 'e'))
       return std::nullopt;
-  char* end = nullptr;
-  const double v = std::strtod(s.c_str(), &end);
-  if (end == s.c_str() || *end != '\0' || !std::isfinite(v)) return std::nullopt;
+  // from_chars ignores the C locale, which a windowing toolkit may have set to one with a comma.
+  const char* first = s.data();
+  const char* last = s.data() + s.size();
+  if (first != last && *first == '+') ++first;
+  double v = 0;
+  const auto [end, ec] = std::from_chars(first, last, v);
+  if (ec != std::errc() || end != last || !std::isfinite(v)) return std::nullopt;
   return v;
 }
 
