@@ -154,6 +154,11 @@ struct State {
   // (0 x, 1 y, 2 z) in output component i.
   std::array<Darr<3>, 3> Pmat{};
 
+  // ---- ephemeris theories: results of MoonPos ----
+  // Pair distance table [from-body 0..15][to-body 0..16], m (the pair lengths of the integrator);
+  // MoonPos leaves the Moon's geocentric distance in Rij[3][11].
+  std::array<Darr<17>, 16> Rij{};
+
   // ---- ephemeris: the JPL DE405 reader (JPLopen, JPLstate, JPLnext) ----
   // The open block stays open across the steps of a run; JPLcoef holds the current 32-day record.
   double JDjpl = 0;                  // Julian date at which the bodies are evaluated
