@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "design/linsolve.h"
+#include "model/calendar.h"
 #include "model/format.h"
 
 namespace orvant::statistics {
@@ -57,8 +58,8 @@ std::string_view shiftUnit(int col) {
   }
 }
 
-bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in, int size,
-               GroupFit& fit) {
+bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in, double JDk0,
+               int size, GroupFit& fit) {
   fit = GroupFit{};
   fit.size = size;
   const int col = series.ParCol;
@@ -87,7 +88,7 @@ bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in
       // The group stands at the middle of the interval of its last record (at its start for
       // parameters taken at the start date), weighted by that record's Ves.
       const double h = atStart ? 0 : series.ddT[j] / 2;
-      fit.X[g] = (series.JD0 + series.dT[j] + h - in.JDk0) / kCentury;
+      fit.X[g] = (series.JD0 + series.dT[j] + h - JDk0) / kCentury;
       if (in.ves1) {
         fit.W[g] = 1;
       } else {
@@ -97,7 +98,7 @@ bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in
       }
     } else {
       // Middle between the first and the last record of the group.
-      fit.X[g] = (series.dT[j] / 2 + series.JD0 + series.dT[j - size + 1] / 2 - in.JDk0) / kCentury;
+      fit.X[g] = (series.dT[j] / 2 + series.JD0 + series.dT[j - size + 1] / 2 - JDk0) / kCentury;
       fit.W[g] = 1;
     }
   }
@@ -176,10 +177,14 @@ bool approximate(State& s, const RecordSeries& series, const ApproxInput& in, Ap
     return false;
   }
   if (in.N1 < 1 || in.N2 > series.NP || in.N1 > in.N2 || (!in.allSizes && in.NCP0 < 1) ||
-      !finite({in.IG, in.Year0, in.JDk0})) {
+      !std::isfinite(in.IG)) {
     s.report(kBadInput, kTitle7);
     return false;
   }
+  s.DateError = 0;
+  const double JDk0 = JDfromDate(s, 1.5, 1, in.Year0);  // 1.5 January of Year0
+  if (s.DateError != 0) return false;                 // the calendar reported it
+  out.JDk0 = JDk0;
   const int n = in.N2 - in.N1 + 1;
   out.NGmin = ngMin(in.fit);
   out.NCPmax = n / out.NGmin;
@@ -191,7 +196,7 @@ bool approximate(State& s, const RecordSeries& series, const ApproxInput& in, Ap
       s.report(tooFew, kTitle7);
       return false;
     }
-    if (!fitGroups(s, series, in, in.NCP0, out.fit)) {
+    if (!fitGroups(s, series, in, JDk0, in.NCP0, out.fit)) {
       s.report(kFitFailed, kTitle7);
       return false;
     }
@@ -207,7 +212,7 @@ bool approximate(State& s, const RecordSeries& series, const ApproxInput& in, Ap
   out.dYs.assign(out.NCPmax + 1, 0);
   out.S2s.assign(out.NCPmax + 1, 0);
   for (int size = 1; size <= out.NCPmax; ++size) {
-    if (!fitGroups(s, series, in, size, out.fit)) {
+    if (!fitGroups(s, series, in, JDk0, size, out.fit)) {
       s.report(kFitFailed, kTitle7);
       return false;
     }

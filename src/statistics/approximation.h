@@ -33,8 +33,7 @@ struct ApproxInput {
   int NCP0 = 1;               // records per group
   FitKind fit = FitKind::Line;
   double IG = 2000;           // year of the reported shift and parameter
-  double Year0 = 2000;        // year of the epoch
-  double JDk0 = 2451545.0;    // JDfromDate(1.5, 1, Year0): the epoch, Julian date
+  int32 Year0 = 2000;         // year of the epoch JDk0 = JDfromDate(1.5, 1, Year0)
   bool ves1 = false;          // "+Ves=1"
   bool allSizes = false;      // "+ с перебором всех вариантов разбивки выборки на группы"
   Criterion criterion = Criterion::Min;
@@ -56,6 +55,7 @@ struct GroupFit {
 };
 
 struct ApproxResult {
+  double JDk0 = 0;            // the epoch, Julian date
   int NGmin = 0, NCPmax = 0;
   GroupFit fit;               // the only size, or the last size tried
   // Every size tried (index 1..NCPmax): shifts, limits; the combined pair and its report line.
@@ -80,12 +80,13 @@ std::string_view shiftUnit(int col);
 // разбиты минимум на <NGmin> группы"), a numeric failure ("Ошибка при обработке данных").
 bool approximate(State& s, const RecordSeries& series, const ApproxInput& in, ApproxResult& out);
 
-// Fits one group size (no checks on NG; returns false on a numeric failure, without a message).
-bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in, int size,
-               GroupFit& fit);
+// Fits one group size with the epoch JDk0 (no checks on NG; returns false on a numeric failure,
+// without a message).
+bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in, double JDk0,
+               int size, GroupFit& fit);
 
 // The test series "Теста   Alfa = k0 + k1*dT + k2*dT^2 + k3*(Rnd (dT) - 0,5)": NP points over 25
-// centuries in column 7 (AlfaL0), JD0 = JDk0 = 1721058 (the screen sets Year0 to 0). `rnd` gives
+// centuries in column 7 (AlfaL0), JD0 = 1721058 = JDk0 of Year0 = 0 (the screen sets Year0 to 0). `rnd` gives
 // uniform numbers in [0, 1). Replaces the loaded series (LoadKind 6). NP < 1: "Задайте правильно
 // данные" and false.
 inline constexpr double kTestJD0 = 1721058;

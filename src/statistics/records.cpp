@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
+#include "model/calendar.h"
 #include "model/format.h"
 #include "statistics/textfile.h"
 
@@ -221,9 +221,7 @@ double fixAlfa(double v) {
   return v;
 }
 
-bool loadSeries(State& s, RecordSeries& series, const LoadChoice& choice, const YearOfJD& yearOf) {
-  if (choice.asText && !yearOf)
-    throw std::invalid_argument("loadSeries: the text layout needs the calendar's year");
+bool loadSeries(State& s, RecordSeries& series, const LoadChoice& choice) {
   series = RecordSeries{};
   if (choice.N < 1 || choice.N > 11 || choice.option < 1 || choice.option > 8 || choice.k < 0 ||
       choice.e < 0) {
@@ -247,7 +245,7 @@ bool loadSeries(State& s, RecordSeries& series, const LoadChoice& choice, const 
     return false;
   }
   deriveSeries(s, next);
-  if (choice.asText) next.text = recordText(s, next, yearOf);
+  if (choice.asText) next.text = recordText(s, next);
   series = std::move(next);
   return true;
 }
@@ -271,8 +269,7 @@ std::string recordTextLine(int number, int year, const Record& r, double dT) {
   return t;
 }
 
-std::vector<std::string> recordText(const State&, const RecordSeries& series,
-                                    const YearOfJD& yearOf) {
+std::vector<std::string> recordText(State& s, const RecordSeries& series) {
   std::vector<std::string> out(series.header.begin(), series.header.end());
   out.push_back(std::to_string(series.NP1max) + "   " + screenNumber(series.JD0));
   const int col = series.ParCol;
@@ -282,7 +279,8 @@ std::vector<std::string> recordText(const State&, const RecordSeries& series,
     if (fix) r.Par[col] = fixAlfa(r.Par[col]);
     const bool framed = series.framed == static_cast<int>(i) + 1;
     if (framed) out.emplace_back(kDashes);
-    out.push_back(recordTextLine(static_cast<int>(r.number), yearOf(series.JD0 + r.dT), r, r.dT));
+    DateFromJD(s, series.JD0 + r.dT);
+    out.push_back(recordTextLine(static_cast<int>(r.number), s.Year, r, r.dT));
     if (framed) out.emplace_back(kDashes);
   }
   return out;
@@ -339,15 +337,18 @@ Change deletePoint(State& s, RecordSeries& series, int p) {
   return Change::Deleted;
 }
 
-Change addPoint(State& s, RecordSeries& series, double v, double D, int year, int Y2,
-                const Ask& ask) {
+Change addPoint(State& s, RecordSeries& series, double v, double Day, int32 Month, int32 Year,
+                int32 Y2, const Ask& ask) {
   if (!mayChangeFile(s, series, "ДОБАВИТЬ ТОЧКУ можно только если при загрузке"))
     return Change::Failed;
-  if (!std::isfinite(v) || !std::isfinite(D)) {
+  if (!std::isfinite(v) || !std::isfinite(Day)) {
     s.report(kBadInput, kTitle7);
     return Change::Failed;
   }
-  const double L = (Y2 - year) * 365.25;
+  s.DateError = 0;
+  const double D = JDfromDate(s, Day, Month, Year);
+  if (s.DateError != 0) return Change::Failed;  // the calendar reported it
+  const double L = (static_cast<double>(Y2) - Year) * 365.25;
   const int col = series.ParCol;
   RecordSeries next = series;
   next.framed = 0;
@@ -374,8 +375,7 @@ Change addPoint(State& s, RecordSeries& series, double v, double D, int year, in
 
 Change addOptimalParameters(State& s, RecordSeries& series, int k, int planet,
                             std::string_view line3, const OptimalRecord& opt, LoadChoice choice,
-                            const Ask& ask, const YearOfJD& yearOf) {
-  if (!yearOf) throw std::invalid_argument("addOptimalParameters: the text needs the calendar");
+                            const Ask& ask) {
   const int N = planet == 0 ? 3 : planet;
   bool finite = std::isfinite(opt.JDep) && std::isfinite(opt.JDmean);
   for (int c = 1; c <= 10; ++c) finite = finite && std::isfinite(opt.Par[c]);
@@ -386,7 +386,7 @@ Change addOptimalParameters(State& s, RecordSeries& series, int k, int planet,
   choice.source = Source::Kin;
   choice.N = N;
   choice.k = k;
-  if (!loadSeries(s, series, choice, yearOf)) return Change::Failed;
+  if (!loadSeries(s, series, choice)) return Change::Failed;
 
   RecordSeries next = series;
   next.header[2] = std::string(line3);
@@ -411,7 +411,7 @@ Change addOptimalParameters(State& s, RecordSeries& series, int k, int planet,
     change = Change::Inserted;
   }
   if (!commitRewrite(s, next)) return Change::Failed;
-  next.text = recordText(s, next, yearOf);
+  next.text = recordText(s, next);
   series = std::move(next);
   return change;
 }

@@ -70,9 +70,6 @@ struct LoadChoice {
   bool starU = false;           // "*U"
 };
 
-// The year of a Julian date as DateFromJD gives it (the calendar of the screens).
-using YearOfJD = std::function<int(double jd)>;
-
 // A yes/no question to the user; true for "Yes".
 using Ask = std::function<bool(std::string_view question)>;
 
@@ -103,15 +100,14 @@ std::string recordPath(Source source, int N, int k, int e);
 // Loads the chosen file ("Загрузить данные полученные"). On any failure the message is reported
 // (title "Orvant7"), the series is left empty (LoadKind 0) and false returned, so that nothing can
 // be rewritten from a file that did not read. With choice.asText the "как текст" lines are built
-// into series.text; yearOf is then required.
-bool loadSeries(State& s, RecordSeries& series, const LoadChoice& choice,
-                const YearOfJD& yearOf = {});
+// into series.text.
+bool loadSeries(State& s, RecordSeries& series, const LoadChoice& choice);
 
 // The "как текст" lines of the series: the four header lines, NP1max and JD0, then one line per
 // record (values as stored, with "Fix(Alfa)" applied to the chosen column when ticked); the record
-// `framed` is set between two lines of dashes.
-std::vector<std::string> recordText(const State& s, const RecordSeries& series,
-                                    const YearOfJD& yearOf);
+// `framed` is set between two lines of dashes. The year of a record is that of its start date by
+// DateFromJD (calendar CalType; s.Year, s.Month, s.Day are left at the last record's date).
+std::vector<std::string> recordText(State& s, const RecordSeries& series);
 
 // Fills dT, ddT, Par (1..NP), NP, Ymax and Ymin from the records and the load options.
 void deriveSeries(const State& s, RecordSeries& series);
@@ -136,12 +132,13 @@ enum class Change {
 // observation series whose load changed the values of the chosen column.
 Change deletePoint(State& s, RecordSeries& series, int p);
 
-// "Добавить в файл точку от": value v of the chosen column for the record dated D (Julian date of
-// the day typed; `year` is the year typed, `Y2` the end year "до"). A record with the same date (to
-// the file's hundredth of a day) is changed after `ask` answers Yes; otherwise a new record is
-// inserted in date order (all other columns 0, ddT = (Y2 - year) x 365.25 days).
-Change addPoint(State& s, RecordSeries& series, double v, double D, int year, int Y2,
-                const Ask& ask);
+// "Добавить в файл точку от": value v of the chosen column for the record dated D =
+// JDfromDate(Day, Month, Year) (a date that does not convert fails with the calendar's message);
+// Y2 is the end year "до". A record with the same date (to the file's hundredth of a day) is
+// changed after `ask` answers Yes; otherwise a new record is inserted in date order (all other
+// columns 0). ddT = (Y2 - Year) x 365.25 days.
+Change addPoint(State& s, RecordSeries& series, double v, double Day, int32 Month, int32 Year,
+                int32 Y2, const Ask& ask);
 
 // The result of screen 13 for "Добавить оптимальные параметры в файл".
 struct OptimalRecord {
@@ -157,7 +154,7 @@ struct OptimalRecord {
 // with the new record framed are left in series.text.
 Change addOptimalParameters(State& s, RecordSeries& series, int k, int planet,
                             std::string_view line3, const OptimalRecord& opt, LoadChoice choice,
-                            const Ask& ask, const YearOfJD& yearOf);
+                            const Ask& ask);
 
 // Writes the series to the file it was read from: header, NP and JD0 x 100, records 1..NP
 // numbered anew, long form for an observation series and short form otherwise.

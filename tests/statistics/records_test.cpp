@@ -168,7 +168,7 @@ TEST(RecordLoad, FailuresReportAndLeaveNothingToRewrite) {
     // Nothing can be rewritten from the failed read: the file stays as it is.
     EXPECT_EQ(deletePoint(s, r, 1), Change::Failed);
     EXPECT_EQ(s.lastMessage, "У Вас не загружены первичные данные");
-    EXPECT_EQ(addPoint(s, r, 1, 2451600.5, 2000, 2001, kYes), Change::Failed);
+    EXPECT_EQ(addPoint(s, r, 1, 1.5, 1, 2000, 2001, kYes), Change::Failed);
     EXPECT_EQ(dir.read(kShortPath), c.text);
   }
 }
@@ -218,7 +218,7 @@ TEST(RecordRewrite, DisplayOptionsNeverReachTheFile) {
   ASSERT_TRUE(loadSeries(s, r, c));
   EXPECT_NEAR(r.Par[1][1], 10, 1e-9);
   EXPECT_NEAR(r.Par[2][1], 350, 1e-9);
-  ASSERT_EQ(addPoint(s, r, 5, 2451545.5 + 50, 2000, 2000, kYes), Change::Inserted);
+  ASSERT_EQ(addPoint(s, r, 5, 21.0, 2, 2000, 2000, kYes), Change::Inserted);  // JD 2451595.5
   RecordSeries back;
   ASSERT_TRUE(loadSeries(s, back, newChoice(1)));
   ASSERT_EQ(back.NP, 3);
@@ -262,7 +262,7 @@ TEST(RecordDelete, RefusalsAndBadPointNumbers) {
             "          не был отмечен параметр AlfaL0\n"
             "         а для Луны еще и AlfaP или AlfaU\n"
             "     или W* и один из чекбоксов dP11 или dU11");
-  EXPECT_EQ(addPoint(s, r, 1, 2451600.5, 2000, 2001, kYes), Change::Failed);
+  EXPECT_EQ(addPoint(s, r, 1, 1.5, 1, 2000, 2001, kYes), Change::Failed);
   EXPECT_EQ(s.lastMessage.substr(0, s.lastMessage.find('\n')),
             "ДОБАВИТЬ ТОЧКУ можно только если при загрузке");
   EXPECT_EQ(dir.read(kLongPath), kLongFile);
@@ -300,13 +300,14 @@ TEST(RecordAdd, SameDateAnsweredNoLeavesFileByteForByte) {
     asked = q;
     return false;
   };
-  EXPECT_EQ(addPoint(s, r, 1.5, 2451545.5 + 365.26, 2001, 2002, no), Change::Unchanged);
+  // 1.26 January 2001 is JD 2451910.76, the date of record 2.
+  EXPECT_EQ(addPoint(s, r, 1.5, 1.26, 1, 2001, 2002, no), Change::Unchanged);
   EXPECT_EQ(asked, "Точка № 2 с такой датой уже есть\nЗаменить отмеченный параметр в этой точке?");
   EXPECT_EQ(dir.read(kShortPath), kShortFile);
   EXPECT_EQ(r.NP, 3);
 
   // Yes replaces the marked parameter only.
-  ASSERT_EQ(addPoint(s, r, 1.5, 2451545.5 + 365.26, 2001, 2002, kYes), Change::Replaced);
+  ASSERT_EQ(addPoint(s, r, 1.5, 1.26, 1, 2001, 2002, kYes), Change::Replaced);
   EXPECT_EQ(r.NP, 3);
   EXPECT_DOUBLE_EQ(r.Par[2][3], 1.5);
   EXPECT_DOUBLE_EQ(r.Par[2][1], 102.955);
@@ -322,8 +323,8 @@ TEST(RecordAdd, PointBeforeAllRecordsBecomesRecordOne) {
   State s = testing::stateIn(dir);
   RecordSeries r;
   ASSERT_TRUE(loadSeries(s, r, kinChoice(4)));
-  const double D = 2451545.0 - 1000.25;
-  ASSERT_EQ(addPoint(s, r, 0.0167, D, 1997, 2000, kYes), Change::Inserted);
+  const double D = 2451545.0 - 1000.25;  // 6.25 April 1997
+  ASSERT_EQ(addPoint(s, r, 0.0167, 6.25, 4, 1997, 2000, kYes), Change::Inserted);
   EXPECT_EQ(r.NP, 3);
   EXPECT_DOUBLE_EQ(r.JD0, D);
   EXPECT_EQ(r.dT[1], 0);
@@ -350,7 +351,7 @@ TEST(RecordAdd, InsertedInDateOrderAndNegativesTruncatedTowardZero) {
   RecordSeries r;
   ASSERT_TRUE(loadSeries(s, r, newChoice(2)));
   // -0.0000000175 degrees is -1.75 in units of 10^-8: stored as -1, read back as -0.00000001.
-  ASSERT_EQ(addPoint(s, r, -0.0000000175, 2451545.5 + 500, 2001, 2001, kYes), Change::Inserted);
+  ASSERT_EQ(addPoint(s, r, -0.0000000175, 16.0, 5, 2001, 2001, kYes), Change::Inserted);  // JD0 + 500
   EXPECT_EQ(r.NP, 4);
   EXPECT_DOUBLE_EQ(r.JD0, 2451545.5);
   EXPECT_DOUBLE_EQ(r.dT[3], 500);
@@ -359,14 +360,26 @@ TEST(RecordAdd, InsertedInDateOrderAndNegativesTruncatedTowardZero) {
   EXPECT_NE(dir.read(kShortPath).find("\n 3             50000         0            -1             0 "),
             std::string::npos);
   // A typed value whose binary form lies just below its decimal is stored as typed.
-  ASSERT_EQ(addPoint(s, r, 0.29, 2451545.5 + 600, 2001, 2001, kYes), Change::Inserted);
+  ASSERT_EQ(addPoint(s, r, 0.29, 24.0, 8, 2001, 2001, kYes), Change::Inserted);
   EXPECT_NE(dir.read(kShortPath).find(" 29000000 "), std::string::npos);
+}
+
+TEST(RecordAdd, DateThatDoesNotConvertChangesNothing) {
+  TempWorkDir dir;
+  dir.write(kShortPath, kShortFile);
+  State s = testing::stateIn(dir);
+  RecordSeries r;
+  ASSERT_TRUE(loadSeries(s, r, newChoice()));
+  EXPECT_EQ(addPoint(s, r, 1, 1.5, 1, 2000000000, 2000000001, kYes), Change::Failed);
+  EXPECT_EQ(s.lastMessage, "Введите правильно дату");
+  EXPECT_EQ(r.NP, 3);
+  EXPECT_EQ(dir.read(kShortPath), kShortFile);
 }
 
 TEST(RecordAdd, NothingLoadedOrTestSeriesRefused) {
   State s;
   RecordSeries r;
-  EXPECT_EQ(addPoint(s, r, 1, 2451545, 2000, 2001, kYes), Change::Failed);
+  EXPECT_EQ(addPoint(s, r, 1, 1.5, 1, 2000, 2001, kYes), Change::Failed);
   EXPECT_EQ(s.lastMessage, "У Вас не загружены первичные данные");
   r.LoadKind = kTestSeries;
   EXPECT_EQ(deletePoint(s, r, 1), Change::Failed);
@@ -382,9 +395,7 @@ TEST(RecordAdd, OptimalParametersInsertOrReplaceALongRecord) {
   opt.JDep = 2451545.0 + 365.25;
   opt.JDmean = opt.JDep + 100;
   for (int c = 1; c <= 10; ++c) opt.Par[c] = c;
-  const YearOfJD year = [](double) { return 2001; };
-  ASSERT_EQ(addOptimalParameters(s, r, 2, 3, "по плану №  2   от 01.02.2024", opt, LoadChoice{}, kYes,
-                                 year),
+  ASSERT_EQ(addOptimalParameters(s, r, 2, 3, "по плану №  2   от 01.02.2024", opt, LoadChoice{}, kYes),
             Change::Inserted);
   EXPECT_EQ(r.NP, 3);
   EXPECT_EQ(r.framed, 2);
@@ -396,7 +407,7 @@ TEST(RecordAdd, OptimalParametersInsertOrReplaceALongRecord) {
   // The text frames the new record.
   ASSERT_EQ(r.text.size(), 4u + 1 + 3 + 2);
   EXPECT_EQ(r.text[6], "---------------------");
-  EXPECT_EQ(r.text[7].substr(0, 20), "  2   IG= 2001    dT");
+  EXPECT_EQ(r.text[7].substr(0, 20), "  2   IG= 2000    dT");  // 31.75 December 2000
   EXPECT_EQ(r.text[8], "---------------------");
 
   // The Sun is filed as object 3; the same date asks, and No leaves the file as it was.
@@ -406,7 +417,7 @@ TEST(RecordAdd, OptimalParametersInsertOrReplaceALongRecord) {
     asked = q;
     return false;
   };
-  EXPECT_EQ(addOptimalParameters(s, r, 2, 0, "x", opt, LoadChoice{}, no, year), Change::Unchanged);
+  EXPECT_EQ(addOptimalParameters(s, r, 2, 0, "x", opt, LoadChoice{}, no), Change::Unchanged);
   EXPECT_EQ(asked, "Точка №  2  с такой датой уже есть\nЗаменить параметры этой точки?");
   EXPECT_EQ(dir.read(kLongPath), before);
 }
@@ -432,17 +443,14 @@ TEST(RecordText, LoadAsTextStartsWithHeaderAndCounts) {
   RecordSeries r;
   LoadChoice c = newChoice();
   c.asText = true;
-  std::vector<double> asked;
-  ASSERT_TRUE(loadSeries(s, r, c, [&](double jd) {
-    asked.push_back(jd);
-    return 2000;
-  }));
+  ASSERT_TRUE(loadSeries(s, r, c));
   ASSERT_EQ(r.text.size(), 4u + 1 + 3);
   EXPECT_EQ(r.text[0], "эксперимент № 1 для объекта № 3");
   EXPECT_EQ(r.text[4], "3   2451545,5");
-  EXPECT_EQ(r.text[6].substr(0, 33), "  2   IG= 2000    dT= 0000365.26 ");
-  ASSERT_EQ(asked.size(), 3u);
-  EXPECT_DOUBLE_EQ(asked[1], 2451545.5 + 365.26);  // the year of the record's start date
+  // Records start on 2 January 2000, 1.26 January 2001 and 1.52 January 2002.
+  EXPECT_EQ(r.text[5].substr(0, 14), "  1   IG= 2000");
+  EXPECT_EQ(r.text[6].substr(0, 33), "  2   IG= 2001    dT= 0000365.26 ");
+  EXPECT_EQ(r.text[7].substr(0, 14), "  3   IG= 2002");
 }
 
 TEST(RecordLoad, MoonOptionsAndStartDateParameters) {
@@ -513,6 +521,18 @@ TEST(RecordPick, NeighbourhoodsBetweenMidpoints) {
   EXPECT_EQ(pickRecord(s, r, 199, 1), 2);
   EXPECT_EQ(pickRecord(s, r, 201, 1), 3);
   EXPECT_EQ(pickRecord(s, r, 50, 3), 3);  // exactly on a midpoint: the previous pick stays
+}
+
+TEST(RecordPick, BigDrawingAsksFirst) {
+  RecordSeries r;
+  r.NP = 2;
+  r.dT = {0, 0, 3652.5};
+  r.ddT = {0, 0, 0};
+  r.Ymax = 100;
+  r.Ymin = 0;
+  // 103 cm high: 10 years per cm gives 3 cm of width (309 cm^2), 0.25 years per cm 42 cm.
+  EXPECT_FALSE(drawingTooLarge(r, 1, 10));
+  EXPECT_TRUE(drawingTooLarge(r, 1, 0.25));
 }
 
 }  // namespace
