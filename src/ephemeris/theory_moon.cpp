@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "coordinates/transform.h"
 #include "ephemeris/theory_poly.h"
 
 namespace orvant {
@@ -85,6 +86,12 @@ constexpr double kArcsecPerRev = 1296000;      // arc-seconds per revolution
 constexpr double kPosEks = 0.0549;             // eccentricity of the element slot and the distance
 constexpr double kPosIncl = 5.14444;           // inclination of the element slot, degrees
 
+// FracPos of an argument in revolutions: its fractional part in [0, 1).
+double revolutions(const Poly& arg, double T) {
+  double x = arg.at(T);
+  return FracPos(x);
+}
+
 double series(const Term* terms, std::size_t n, double l, double lp, double D, double F) {
   double sum = 0;
   for (std::size_t k = 0; k < n; ++k) {
@@ -141,11 +148,11 @@ void MoonToJ2000(State& s) {
 
 void MoonPos(State& s, double T) {
   const double twoPi = 2 * s.Pi;
-  const double L0 = frac(kArgL0.at(T));
-  const double l = twoPi * frac(kArgl.at(T));
-  const double lp = twoPi * frac(kArglp.at(T));
-  const double D = twoPi * frac(kArgD.at(T));
-  const double F = twoPi * frac(kArgF.at(T));
+  const double L0 = revolutions(kArgL0, T);
+  const double l = twoPi * revolutions(kArgl, T);
+  const double lp = twoPi * revolutions(kArglp, T);
+  const double D = twoPi * revolutions(kArgD, T);
+  const double F = twoPi * revolutions(kArgF, T);
 
   constexpr std::size_t nL = sizeof kLongitude / sizeof kLongitude[0];
   constexpr std::size_t nB = sizeof kLatitude / sizeof kLatitude[0];
@@ -153,7 +160,8 @@ void MoonPos(State& s, double T) {
   const double S = F + (dL + kS2F * std::sin(2 * F) + kSlp * std::sin(lp)) / kArcsecPerRad;
   const double N = series(kLatitude, nB, l, lp, D, F);
 
-  s.Lk[11] = 360 * frac(L0 + dL / kArcsecPerRev);
+  double lon = L0 + dL / kArcsecPerRev;
+  s.Lk[11] = 360 * FracPos(lon);
   s.Bk[11] = (kLatAmplitude * std::sin(S) + N) / kArcsecPerRad * s.kUgol;
 
   // The element slot: mean longitude, node and perigee from the arguments.
