@@ -1,0 +1,60 @@
+// orvant: the workbench window.
+//
+// Usage: orvant [--dir DIR]. The work directory is DIR, else $ORVANT_DIR, else ~/Orvant. The program
+// opens the start screen; "Выход" on a screen, or closing the last window, ends it.
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "app/screens.h"
+#include "model/messages.h"
+#include "model/state.h"
+#include "ui/qt/qt_form.h"
+#include "ui/workbench.h"
+
+namespace {
+
+std::string workDirectory(const QStringList& args) {
+  for (qsizetype i = 1; i + 1 < args.size(); ++i)
+    if (args[i] == "--dir") return args[i + 1].toStdString();
+  if (const char* env = std::getenv("ORVANT_DIR"); env && *env) return env;
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return (std::filesystem::path(home) / "Orvant").string();
+  return "Orvant";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Orvant");
+
+  orvant::State state;
+  state.workDir = workDirectory(QApplication::arguments());
+
+  orvant::ui::Workbench workbench(state, orvant::ui::qtForms());
+  // "Выход": the windows close and the event loop ends once the running command has returned.
+  workbench.setQuitHandler([] {
+    QApplication::closeAllWindows();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+  });
+  orvant::registerAllScreens(workbench);
+
+  const QString title = QString::fromUtf8(orvant::kTitle7.data(), orvant::kTitle7.size());
+  if (!workbench.has(orvant::kStartScreen)) {
+    QMessageBox::critical(nullptr, title, QString("Стартовый экран %1 недоступен").arg(orvant::kStartScreen));
+    return 1;
+  }
+  try {
+    workbench.show(orvant::kStartScreen);
+  } catch (const std::exception& e) {
+    QMessageBox::critical(nullptr, title, QString::fromStdString(e.what()));
+    return 1;
+  }
+  if (workbench.quitting()) return 0;
+  return QApplication::exec();
+}

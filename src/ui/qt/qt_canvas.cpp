@@ -1,0 +1,119 @@
+#include "ui/qt/qt_canvas.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+namespace orvant::ui {
+
+namespace {
+
+int pixels(double cm) {
+  return std::clamp(static_cast<int>(std::lround(cm * Canvas::kPixelsPerCm)), 1, 20000);
+}
+
+QColor qcolor(Color c) { return QColor(c.r, c.g, c.b); }
+
+// Text height of pictures: a line of `print` is Canvas::kLineCm high.
+QFont pictureFont() {
+  QFont f;
+  f.setPixelSize(static_cast<int>(std::lround(0.34 * Canvas::kPixelsPerCm)));
+  return f;
+}
+
+}  // namespace
+
+void PictureWidget::setImage(const QImage* image) {
+  image_ = image;
+  if (image_) setFixedSize(image_->size());
+  update();
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+  if (!image_) return;
+  QPainter p(this);
+  p.drawImage(0, 0, *image_);
+}
+
+void PictureWidget::mousePressEvent(QMouseEvent* event) {
+  MouseButton button;
+  if (event->button() == Qt::LeftButton)
+    button = MouseButton::Left;
+  else if (event->button() == Qt::RightButton)
+    button = MouseButton::Right;
+  else
+    return;
+  const QPointF at = event->position();
+  if (press_) press_(at.x() / Canvas::kPixelsPerCm, at.y() / Canvas::kPixelsPerCm, button);
+}
+
+QtCanvas::QtCanvas(double widthCm, double heightCm, PictureWidget* view)
+    : Canvas(widthCm, heightCm), view_(view) {
+  allocate();
+}
+
+void QtCanvas::allocate() {
+  image_ = QImage(pixels(widthCm()), pixels(heightCm()), QImage::Format_RGB32);
+  image_.fill(Qt::white);
+  view_->setImage(&image_);
+}
+
+void QtCanvas::paint(const Shape& s) {
+  const double k = kPixelsPerCm;
+  QPainter p(&image_);
+  QPen pen(qcolor(s.color));
+  pen.setWidth(s.pen);
+  p.setPen(pen);
+  switch (s.type) {
+    case Shape::Type::Point: {
+      const double half = (s.pen - 1) / 2.0;
+      p.fillRect(QRectF(std::floor(s.cx1 * k - half), std::floor(s.cy1 * k - half), s.pen, s.pen),
+                 qcolor(s.color));
+      break;
+    }
+    case Shape::Type::Line:
+      p.setRenderHint(QPainter::Antialiasing);
+      p.drawLine(QPointF(s.cx1 * k, s.cy1 * k), QPointF(s.cx2 * k, s.cy2 * k));
+      break;
+    case Shape::Type::Circle:
+      p.setRenderHint(QPainter::Antialiasing);
+      if (s.filled) p.setBrush(qcolor(s.color));
+      p.drawEllipse(QPointF(s.cx1 * k, s.cy1 * k), s.cr * k, s.cr * k);
+      break;
+    case Shape::Type::Text: {
+      p.setRenderHint(QPainter::TextAntialiasing);
+      const QFont font = pictureFont();
+      p.setFont(font);
+      p.drawText(QPointF(s.cx1 * k, s.cy1 * k + QFontMetricsF(font).ascent()),
+                 QString::fromStdString(s.text));
+      break;
+    }
+  }
+  p.end();
+  view_->update();
+}
+
+void QtCanvas::erase() {
+  image_.fill(Qt::white);
+  view_->update();
+}
+
+void QtCanvas::resized() { allocate(); }
+
+bool QtCanvas::write(const std::string& path) {
+  const std::string ext = extensionOf(path);
+  if (ext.size() < 2) return false;
+  const QByteArray format = QByteArray::fromStdString(ext.substr(1)).toUpper();
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (!image_.save(&file, format.constData())) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+}  // namespace orvant::ui

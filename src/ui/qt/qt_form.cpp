@@ -1,0 +1,366 @@
+#include "ui/qt/qt_form.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/qt/qt_canvas.h"
+#include "ui/screen.h"
+
+namespace orvant::ui {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+std::string ss(const QString& s) { return s.toStdString(); }
+
+// A widget with an optional caption label above its content.
+QWidget* captioned(QWidget* content, const std::string& caption, QLabel*& label) {
+  auto* box = new QWidget;
+  auto* v = new QVBoxLayout(box);
+  v->setContentsMargins(0, 0, 0, 0);
+  v->setSpacing(2);
+  label = new QLabel(qs(caption));
+  label->setVisible(!caption.empty());
+  v->addWidget(label);
+  v->addWidget(content, 1);
+  return box;
+}
+
+// Largest picture frame before it scrolls, cm.
+constexpr double kFrameWidthCm = 26, kFrameHeightCm = 18;
+
+}  // namespace
+
+Workbench::FormFactory qtForms() {
+  return [](Screen& screen) { return std::make_unique<QtForm>(screen); };
+}
+
+QtForm::QtForm(Screen& screen) : Form(screen), window_(std::make_unique<QWidget>()) {
+  window_->setWindowTitle(qs(screen.title()));
+  window_->setObjectName(QString("screen%1").arg(screen.number()));
+  rootGrid_ = new QGridLayout(window_.get());
+  for (const Control& c : screen.controls()) build(c, items_[c.id]);
+  place();
+}
+
+QtForm::~QtForm() = default;
+
+QtForm::Item& QtForm::item(const Control& c) const { return items_.find(c.id)->second; }
+
+QWidget* QtForm::widget(std::string_view id) const {
+  const Control& c = screen().control(id);
+  return item(c).main;
+}
+
+void QtForm::build(const Control& c, Item& it) {
+  const QString name = qs(c.id);
+  switch (c.kind) {
+    case Kind::Field: {
+      it.caption = new QLabel(qs(c.caption));
+      it.edit = new QLineEdit(qs(c.text));
+      it.edit->setReadOnly(c.readOnly);
+      const int chars = c.width > 0 ? c.width : 12;
+      it.edit->setFixedWidth(it.edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (chars + 2));
+      QObject::connect(it.edit, &QLineEdit::textEdited, [this, &c] { userChanged(c); });
+      it.main = it.edit;
+      break;
+    }
+    case Kind::Text: {
+      it.area = new QPlainTextEdit(qs(c.text));
+      it.area->setReadOnly(c.readOnly);
+      it.area->setMinimumSize(320, 120);
+      QObject::connect(it.area, &QPlainTextEdit::textChanged, [this, &c] { userChanged(c); });
+      it.main = it.area;
+      it.outer = captioned(it.area, c.caption, it.caption);
+      break;
+    }
+    case Kind::Label:
+      it.label = new QLabel(qs(c.caption));
+      it.main = it.label;
+      break;
+    case Kind::Check:
+      it.check = new QCheckBox(qs(c.caption));
+      it.check->setChecked(c.on);
+      QObject::connect(it.check, &QCheckBox::clicked, [this, &c] { userChanged(c); });
+      it.main = it.check;
+      break;
+    case Kind::Options: {
+      it.frame = new QGroupBox(qs(c.caption));
+      auto* grid = new QGridLayout(it.frame);
+      grid->setContentsMargins(6, c.caption.empty() ? 4 : 6, 6, 4);
+      auto* group = new QButtonGroup(it.frame);
+      const int across = std::max(1, c.across);
+      for (std::size_t k = 0; k < c.entries.size(); ++k) {
+        auto* radio = new QRadioButton(qs(c.entries[k]));
+        radio->setObjectName(name + QString("_%1").arg(k));
+        group->addButton(radio, static_cast<int>(k));
+        grid->addWidget(radio, static_cast<int>(k) / across, static_cast<int>(k) % across);
+        QObject::connect(radio, &QRadioButton::toggled, [this, &c](bool on) {
+          if (on) userChanged(c);
+        });
+        it.radios.push_back(radio);
+      }
+      if (c.entry >= 0) {
+        const QSignalBlocker quiet(it.radios[static_cast<std::size_t>(c.entry)]);
+        it.radios[static_cast<std::size_t>(c.entry)]->setChecked(true);
+      }
+      it.main = it.frame;
+      break;
+    }
+    case Kind::Button:
+      it.button = new QPushButton(qs(c.caption));
+      QObject::connect(it.button, &QPushButton::clicked, [this, &c] { press(c.id); });
+      it.main = it.button;
+      break;
+    case Kind::Table: {
+      it.table = new QTableWidget(c.rows, static_cast<int>(c.columns.size()));
+      QStringList headers;
+      for (const auto& h : c.columns) headers << qs(h);
+      it.table->setHorizontalHeaderLabels(headers);
+      QStringList rows;
+      for (int r = 0; r < c.rows; ++r)
+        rows << (r < static_cast<int>(c.rowCaptions.size()) ? qs(c.rowCaptions[static_cast<std::size_t>(r)])
+                                                             : QString::number(r));
+      it.table->setVerticalHeaderLabels(rows);
+      if (c.readOnly) it.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+      it.table->resizeColumnsToContents();
+      for (int col = 0; col < it.table->columnCount(); ++col)
+        it.table->setColumnWidth(col, std::max(it.table->columnWidth(col), 90));
+      int w = it.table->verticalHeader()->sizeHint().width() + 4;
+      for (int col = 0; col < it.table->columnCount(); ++col) w += it.table->columnWidth(col);
+      const int h = it.table->horizontalHeader()->sizeHint().height() + 4 +
+                    c.rows * it.table->verticalHeader()->defaultSectionSize();
+      it.table->setMinimumSize(std::min(w, 1100), std::min(h, 420));
+      QObject::connect(it.table, &QTableWidget::cellChanged, [this, &c] { userChanged(c); });
+      it.main = it.table;
+      it.outer = captioned(it.table, c.caption, it.caption);
+      break;
+    }
+    case Kind::Picture: {
+      auto* view = new PictureWidget;
+      view->setObjectName(name);
+      it.canvas = std::make_unique<QtCanvas>(c.widthCm, c.heightCm, view);
+      view->setPress([this, &c](double x, double y, MouseButton b) { userClicked(c, x, y, b); });
+      auto* area = new QScrollArea;
+      area->setWidget(view);
+      area->setWidgetResizable(false);
+      area->setMinimumSize(
+          static_cast<int>(std::min(c.widthCm, kFrameWidthCm) * Canvas::kPixelsPerCm) + 4,
+          static_cast<int>(std::min(c.heightCm, kFrameHeightCm) * Canvas::kPixelsPerCm) + 4);
+      it.frame = new QGroupBox(qs(c.caption));
+      auto* v = new QVBoxLayout(it.frame);
+      v->setContentsMargins(2, 2, 2, 2);
+      v->addWidget(area);
+      it.main = view;
+      it.outer = it.frame;
+      return;  // the picture widget keeps the id as its object name
+    }
+    case Kind::Scroll:
+      it.caption = new QLabel(qs(c.caption));
+      it.bar = new QScrollBar(Qt::Horizontal);
+      it.bar->setRange(c.min, c.max);
+      it.bar->setValue(c.position);
+      it.bar->setPageStep(std::max(1, (c.max - c.min) / 10));
+      it.bar->setMinimumWidth(160);
+      QObject::connect(it.bar, &QScrollBar::valueChanged, [this, &c] { userChanged(c); });
+      it.main = it.bar;
+      break;
+    case Kind::Group:
+      it.frame = new QGroupBox(qs(c.caption));
+      it.grid = new QGridLayout(it.frame);
+      it.main = it.frame;
+      break;
+    case Kind::Hidden:
+      return;
+  }
+  it.main->setObjectName(name);
+  if (!it.outer) it.outer = it.main;
+}
+
+void QtForm::place() {
+  // Each logical column is two grid columns: caption and widget.
+  std::map<std::string, int> nextRow;
+  for (const Control& c : screen().controls()) {
+    if (c.kind == Kind::Hidden) continue;
+    Item& it = item(c);
+    QGridLayout* grid = c.group.empty() ? rootGrid_ : items_.find(c.group)->second.grid;
+    int& next = nextRow[c.group];
+    const int row = c.row >= 0 ? c.row : next;
+    const int col = c.row >= 0 ? c.col : 0;
+    next = std::max(next, row + std::max(1, c.rowSpan));
+    const int rs = std::max(1, c.rowSpan), cs = std::max(1, c.colSpan);
+    if (c.kind == Kind::Field || c.kind == Kind::Scroll) {
+      grid->addWidget(it.caption, row, 2 * col, rs, 1, Qt::AlignRight | Qt::AlignVCenter);
+      grid->addWidget(it.outer, row, 2 * col + 1, rs, 2 * cs - 1, Qt::AlignLeft | Qt::AlignVCenter);
+    } else if (c.kind == Kind::Check || c.kind == Kind::Label || c.kind == Kind::Button) {
+      grid->addWidget(it.outer, row, 2 * col, rs, 2 * cs, Qt::AlignLeft | Qt::AlignVCenter);
+    } else {
+      grid->addWidget(it.outer, row, 2 * col, rs, 2 * cs);
+    }
+  }
+}
+
+// ---- values ----
+
+std::string QtForm::readText(const Control& c) const {
+  const Item& it = item(c);
+  return it.edit ? ss(it.edit->text()) : ss(it.area->toPlainText());
+}
+
+void QtForm::writeText(const Control& c, std::string_view text) {
+  Item& it = item(c);
+  const QSignalBlocker quiet(it.main);
+  if (it.edit) {
+    it.edit->setText(qs(text));
+    it.edit->setCursorPosition(0);
+  } else {
+    it.area->setPlainText(qs(text));
+  }
+}
+
+void QtForm::addLine(const Control& c, std::string_view line) {
+  Item& it = item(c);
+  const QSignalBlocker quiet(it.area);
+  it.area->appendPlainText(qs(line));
+}
+
+bool QtForm::readCheck(const Control& c) const { return item(c).check->isChecked(); }
+
+void QtForm::writeCheck(const Control& c, bool on) { item(c).check->setChecked(on); }
+
+int QtForm::readOption(const Control& c) const {
+  const Item& it = item(c);
+  for (std::size_t k = 0; k < it.radios.size(); ++k)
+    if (it.radios[k]->isChecked()) return static_cast<int>(k);
+  return -1;
+}
+
+void QtForm::writeOption(const Control& c, int entry) {
+  Item& it = item(c);
+  std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+  for (QRadioButton* r : it.radios) quiet.push_back(std::make_unique<QSignalBlocker>(r));
+  if (entry >= 0) {
+    it.radios[static_cast<std::size_t>(entry)]->setChecked(true);
+    return;
+  }
+  // No entry chosen: an exclusive group does not let its last checked button go.
+  QButtonGroup* group = it.radios.empty() ? nullptr : it.radios.front()->group();
+  if (group) group->setExclusive(false);
+  for (QRadioButton* r : it.radios) r->setChecked(false);
+  if (group) group->setExclusive(true);
+}
+
+int QtForm::readPosition(const Control& c) const { return item(c).bar->value(); }
+
+void QtForm::writePosition(const Control& c, int position) {
+  Item& it = item(c);
+  const QSignalBlocker quiet(it.bar);
+  it.bar->setValue(position);
+}
+
+std::string QtForm::readCell(const Control& c, int row, int col) const {
+  const QTableWidgetItem* cell = item(c).table->item(row, col);
+  return cell ? ss(cell->text()) : std::string();
+}
+
+void QtForm::writeCell(const Control& c, int row, int col, std::string_view text) {
+  Item& it = item(c);
+  const QSignalBlocker quiet(it.table);
+  if (QTableWidgetItem* cell = it.table->item(row, col))
+    cell->setText(qs(text));
+  else
+    it.table->setItem(row, col, new QTableWidgetItem(qs(text)));
+}
+
+// ---- appearance ----
+
+void QtForm::writeCaption(const Control& c, std::string_view caption) {
+  Item& it = item(c);
+  switch (c.kind) {
+    case Kind::Label: it.label->setText(qs(caption)); break;
+    case Kind::Check: it.check->setText(qs(caption)); break;
+    case Kind::Button: it.button->setText(qs(caption)); break;
+    case Kind::Options:
+    case Kind::Group:
+    case Kind::Picture: it.frame->setTitle(qs(caption)); break;
+    default:
+      if (it.caption) {
+        it.caption->setText(qs(caption));
+        if (c.kind == Kind::Table || c.kind == Kind::Text) it.caption->setVisible(!caption.empty());
+      }
+  }
+}
+
+void QtForm::writeColumnCaption(const Control& c, int col, std::string_view caption) {
+  item(c).table->setHorizontalHeaderItem(col, new QTableWidgetItem(qs(caption)));
+}
+
+void QtForm::writeEnabled(const Control& c, bool enabled) {
+  Item& it = item(c);
+  it.outer->setEnabled(enabled);
+  if (it.caption && c.kind != Kind::Table && c.kind != Kind::Text) it.caption->setEnabled(enabled);
+}
+
+void QtForm::writeVisible(const Control& c, bool visible) {
+  Item& it = item(c);
+  it.outer->setVisible(visible);
+  if (it.caption && c.kind != Kind::Table && c.kind != Kind::Text) it.caption->setVisible(visible);
+}
+
+void QtForm::writeEntryEnabled(const Control& c, int entry, bool enabled) {
+  item(c).radios[static_cast<std::size_t>(entry)]->setEnabled(enabled);
+}
+
+void QtForm::writeEntryVisible(const Control& c, int entry, bool visible) {
+  item(c).radios[static_cast<std::size_t>(entry)]->setVisible(visible);
+}
+
+Canvas& QtForm::canvasOf(const Control& c) { return *item(c).canvas; }
+
+// ---- window and dialogs ----
+
+void QtForm::showWindow() {
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+}
+
+void QtForm::hideWindow() { window_->hide(); }
+
+bool QtForm::windowShown() const { return window_->isVisible(); }
+
+void QtForm::showMessage(std::string_view text, std::string_view title) {
+  QMessageBox box(QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Ok,
+                  window_->isVisible() ? window_.get() : nullptr);
+  box.exec();
+}
+
+bool QtForm::askQuestion(std::string_view text, std::string_view title) {
+  QMessageBox box(QMessageBox::Question, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No,
+                  window_->isVisible() ? window_.get() : nullptr);
+  box.button(QMessageBox::Yes)->setText("Да");
+  box.button(QMessageBox::No)->setText("Нет");
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtForm::pumpEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace orvant::ui

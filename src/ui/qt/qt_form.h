@@ -1,0 +1,106 @@
+// The real window of a screen: Qt 6 Widgets built from the screen's declaration.
+//
+// Layout: each container (the window, each Group frame) is a grid. A control sits in the cell of its
+// hints (row, col; span); each logical column holds a caption and a widget, so the captions of
+// fields in one column line up. Fields and scroll bars have their caption to the left; tables, text
+// areas and pictures have it above; option groups and groups are frames titled by their caption.
+// Pictures sit in a scrolling frame (a large drawing stays reachable).
+//
+// Buttons run their command; a value the user changes runs the control's change command; a mouse
+// press on a picture calls its mouse handler with the picture's coordinates and the button.
+// Message boxes are modal QMessageBox windows with the given title; questions have the buttons
+// "Да" and "Нет". processEvents() is QCoreApplication::processEvents().
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/form.h"
+#include "ui/workbench.h"
+
+class QWidget;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QCheckBox;
+class QGroupBox;
+class QRadioButton;
+class QPushButton;
+class QTableWidget;
+class QScrollBar;
+class QGridLayout;
+
+namespace orvant::ui {
+
+class QtCanvas;
+
+// Form factory for the Workbench: every screen gets a QtForm. A QApplication must exist.
+Workbench::FormFactory qtForms();
+
+class QtForm : public Form {
+ public:
+  explicit QtForm(Screen& screen);
+  ~QtForm() override;
+
+  // The top-level window.
+  QWidget* window() const { return window_.get(); }
+  // The widget that holds a control's value (QLineEdit, QCheckBox, QPushButton, QTableWidget, the
+  // picture, ...); the frame for Options and Group; nullptr for Hidden.
+  QWidget* widget(std::string_view id) const;
+
+ protected:
+  std::string readText(const Control& c) const override;
+  void writeText(const Control& c, std::string_view text) override;
+  void addLine(const Control& c, std::string_view line) override;
+  bool readCheck(const Control& c) const override;
+  void writeCheck(const Control& c, bool on) override;
+  int readOption(const Control& c) const override;
+  void writeOption(const Control& c, int entry) override;
+  int readPosition(const Control& c) const override;
+  void writePosition(const Control& c, int position) override;
+  std::string readCell(const Control& c, int row, int col) const override;
+  void writeCell(const Control& c, int row, int col, std::string_view text) override;
+  void writeCaption(const Control& c, std::string_view caption) override;
+  void writeColumnCaption(const Control& c, int col, std::string_view caption) override;
+  void writeEnabled(const Control& c, bool enabled) override;
+  void writeVisible(const Control& c, bool visible) override;
+  void writeEntryEnabled(const Control& c, int entry, bool enabled) override;
+  void writeEntryVisible(const Control& c, int entry, bool visible) override;
+  Canvas& canvasOf(const Control& c) override;
+  void showWindow() override;
+  void hideWindow() override;
+  bool windowShown() const override;
+  void showMessage(std::string_view text, std::string_view title) override;
+  bool askQuestion(std::string_view text, std::string_view title) override;
+  void pumpEvents() override;
+
+ private:
+  struct Item {
+    QWidget* outer = nullptr;    // what the layout holds (enable, visible)
+    QLabel* caption = nullptr;   // caption label of fields, scroll bars, tables, texts
+    QWidget* main = nullptr;     // the value widget
+    QLineEdit* edit = nullptr;
+    QPlainTextEdit* area = nullptr;
+    QLabel* label = nullptr;
+    QCheckBox* check = nullptr;
+    QGroupBox* frame = nullptr;  // Options, Group, Picture
+    std::vector<QRadioButton*> radios;
+    QPushButton* button = nullptr;
+    QTableWidget* table = nullptr;
+    QScrollBar* bar = nullptr;
+    QGridLayout* grid = nullptr;  // Group: its children's grid
+    std::unique_ptr<QtCanvas> canvas;
+  };
+  Item& item(const Control& c) const;
+  void build(const Control& c, Item& it);
+  void place();
+
+  std::unique_ptr<QWidget> window_;
+  QGridLayout* rootGrid_ = nullptr;
+  mutable std::map<std::string, Item, std::less<>> items_;
+};
+
+}  // namespace orvant::ui
