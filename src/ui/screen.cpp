@@ -37,6 +37,7 @@ Form& Screen::form() const {
 
 void Screen::close() {
   if (form_) form_->hide();
+  workbench_.hidden(*this);
 }
 
 const Control* Screen::find(std::string_view id) const {

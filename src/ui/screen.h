@@ -84,7 +84,8 @@ class Screen {
   // ---- hooks ----
   // Runs once after the window was built, before it is first shown (the screen's start actions).
   virtual void opened() {}
-  // Runs every time the screen is shown (also the first time, after opened()).
+  // Runs when the screen becomes the active one: shown by show(n) (also the first time, after
+  // opened()) or brought to the front by the user while another screen was active.
   virtual void activated() {}
 
  protected:

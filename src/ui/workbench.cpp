@@ -52,8 +52,18 @@ Screen& Workbench::screen(int number) {
 Screen& Workbench::show(int number) {
   Screen& s = screen(number);
   s.form().show();
-  run(s, [&s] { s.activated(); });
+  activate(s);
   return s;
+}
+
+void Workbench::activate(Screen& screen) {
+  if (active_ == &screen) return;
+  active_ = &screen;
+  run(screen, [&screen] { screen.activated(); });
+}
+
+void Workbench::hidden(Screen& screen) {
+  if (active_ == &screen) active_ = nullptr;
 }
 
 Screen* Workbench::created(int number) const {

@@ -59,7 +59,8 @@ class Workbench {
   std::unique_ptr<Screen> declaration(int number);
 
   // ---- screens ----
-  // Creates the screen if needed (window built, opened() run) and shows it; activated() runs.
+  // Creates the screen if needed (window built, opened() run) and shows it; activated() runs when
+  // another screen was the active one.
   // Throws std::out_of_range (with a message for the user) when the number is not registered.
   Screen& show(int number);
   // The screen, created if needed (window built, opened() run), not shown.
@@ -73,6 +74,13 @@ class Workbench {
   // The screen if it was created already, else nullptr.
   Screen* created(int number) const;
   void close(int number);  // hides the window of a created screen
+
+  // ---- called by the windows ----
+  // The user brought the window of `screen` to the front: activated() runs when another screen
+  // (or none) was active before. A message box closing does not count.
+  void activate(Screen& screen);
+  // The window of `screen` was hidden: showing it again activates it.
+  void hidden(Screen& screen);
 
   // ---- commands ----
   // Runs a command of `screen` now (see the header comment); then, when no other command is
@@ -106,6 +114,7 @@ class Workbench {
   std::map<int, ScreenFactory> factories_;
   std::map<int, Open> open_;
   std::deque<Posted> posted_;
+  Screen* active_ = nullptr;
   int depth_ = 0;
   bool draining_ = false;
   bool quitting_ = false;

@@ -21,7 +21,7 @@ struct Bench {
   Form& form() { return wb.show(kDemoScreen).form(); }
 };
 
-TEST(Workbench, ShowBuildsOnceAndActivatesEveryTime) {
+TEST(Workbench, ShowBuildsOnceAndActivatesWhenAnotherScreenWasActive) {
   Bench b;
   EXPECT_EQ(b.wb.created(kDemoScreen), nullptr);
   Form& f = b.form();
@@ -29,7 +29,14 @@ TEST(Workbench, ShowBuildsOnceAndActivatesEveryTime) {
   b.wb.close(kDemoScreen);
   EXPECT_FALSE(f.shown());
   EXPECT_EQ(&b.wb.show(kDemoScreen).form(), &f);  // the same window, values kept
+  b.wb.show(kDemoScreen);                          // already the active one: no second activation
   EXPECT_EQ(b.demo().log, (std::vector<std::string>{"opened", "activated", "activated"}));
+  // Another screen in front, then this one again: activated again.
+  b.wb.add<DemoScreen>(kDemoScreen - 1);
+  b.wb.show(kDemoScreen - 1);
+  b.wb.show(kDemoScreen);
+  EXPECT_EQ(b.demo().log.size(), 4u);
+  EXPECT_EQ(b.wb.screen<DemoScreen>(kDemoScreen - 1).log, (std::vector<std::string>{"opened", "activated"}));
   EXPECT_EQ(b.demo().number(), kDemoScreen);
   EXPECT_THROW(b.wb.show(5), std::out_of_range);
 }

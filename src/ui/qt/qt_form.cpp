@@ -18,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QEvent>
 #include <algorithm>
 
 #include "ui/qt/qt_canvas.h"
@@ -43,6 +44,22 @@ QWidget* captioned(QWidget* content, const std::string& caption, QLabel*& label)
   return box;
 }
 
+// Tells the workbench when the user activates or hides a screen's window.
+class WindowWatch : public QObject {
+ public:
+  explicit WindowWatch(Screen& screen) : screen_(screen) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::WindowActivate)
+      screen_.workbench().activate(screen_);
+    else if (event->type() == QEvent::Hide)
+      screen_.workbench().hidden(screen_);
+    return false;
+  }
+
+ private:
+  Screen& screen_;
+};
+
 // Largest picture frame before it scrolls, cm.
 constexpr double kFrameWidthCm = 26, kFrameHeightCm = 18;
 
@@ -52,7 +69,9 @@ Workbench::FormFactory qtForms() {
   return [](Screen& screen) { return std::make_unique<QtForm>(screen); };
 }
 
-QtForm::QtForm(Screen& screen) : Form(screen), window_(std::make_unique<QWidget>()) {
+QtForm::QtForm(Screen& screen)
+    : Form(screen), watch_(std::make_unique<WindowWatch>(screen)), window_(std::make_unique<QWidget>()) {
+  window_->installEventFilter(watch_.get());
   window_->setWindowTitle(qs(screen.title()));
   window_->setObjectName(QString("screen%1").arg(screen.number()));
   rootGrid_ = new QGridLayout(window_.get());
@@ -60,7 +79,7 @@ QtForm::QtForm(Screen& screen) : Form(screen), window_(std::make_unique<QWidget>
   place();
 }
 
-QtForm::~QtForm() = default;
+QtForm::~QtForm() { window_->removeEventFilter(watch_.get()); }
 
 QtForm::Item& QtForm::item(const Control& c) const { return items_.find(c.id)->second; }
 

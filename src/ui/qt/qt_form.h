@@ -6,7 +6,8 @@
 // areas and pictures have it above; option groups and groups are frames titled by their caption.
 // Pictures sit in a scrolling frame (a large drawing stays reachable).
 //
-// Buttons run their command; a value the user changes runs the control's change command; a mouse
+// Bringing the window to the front activates its screen (Screen::activated) when another screen
+// was active. Buttons run their command; a value the user changes runs the control's change command; a mouse
 // press on a picture calls its mouse handler with the picture's coordinates and the button.
 // Message boxes are modal QMessageBox windows with the given title; questions have the buttons
 // "Да" and "Нет". processEvents() is QCoreApplication::processEvents().
@@ -21,6 +22,7 @@
 #include "ui/form.h"
 #include "ui/workbench.h"
 
+class QObject;
 class QWidget;
 class QLabel;
 class QLineEdit;
@@ -98,6 +100,7 @@ class QtForm : public Form {
   void build(const Control& c, Item& it);
   void place();
 
+  std::unique_ptr<QObject> watch_;  // window activation and hiding, told to the workbench
   std::unique_ptr<QWidget> window_;
   QGridLayout* rootGrid_ = nullptr;
   mutable std::map<std::string, Item, std::less<>> items_;
