@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
     QApplication::closeAllWindows();
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   });
+  // Closing the last window ends the program as "Выход" does (a running loop stops).
+  QObject::connect(&app, &QGuiApplication::lastWindowClosed, [&workbench] {
+    if (!workbench.quitting()) workbench.quit();
+  });
   orvant::registerAllScreens(workbench);
 
   const QString title = QString::fromUtf8(orvant::kTitle7.data(), orvant::kTitle7.size());

@@ -89,8 +89,21 @@ const std::vector<Entry>& table() {
       ORVANT_STATE(DayMonth), ORVANT_STATE(CalType), ORVANT_STATE(Hour0), ORVANT_STATE(DateError),
       ORVANT_STATE(JD), ORVANT_STATE(JD0), ORVANT_STATE(JDep), ORVANT_STATE(ETUT),
       ORVANT_STATE(JDE), ORVANT_STATE(JDUT),
+      ORVANT_STATE(JDet2),
       // mode flags
       ORVANT_STATE(kodMoon), ORVANT_STATE(kodBary), ORVANT_STATE(Icen), ORVANT_STATE(kStop),
+      // coordinates: the shared index, results and pair tables
+      ORVANT_STATE(I), ORVANT_STATE(Dolg), ORVANT_STATE(Shir), ORVANT_STATE(Rast),
+      ORVANT_STATE(dXij), ORVANT_STATE(dYij), ORVANT_STATE(dZij), ORVANT_STATE(RHOij),
+      ORVANT_STATE(Lk), ORVANT_STATE(Bk), ORVANT_STATE(ObsL), ORVANT_STATE(ObsB), ORVANT_STATE(Tau),
+      ORVANT_STATE(Hgor), ORVANT_STATE(Agor), ORVANT_STATE(Pmat), ORVANT_STATE(Rij),
+      // ephemeris: the DE405 reader
+      ORVANT_STATE(JDjpl), ORVANT_STATE(JPLyear), ORVANT_STATE(JPLlast), ORVANT_STATE(JPLnr),
+      ORVANT_STATE(JPLisOpen), ORVANT_STATE(JPLcoef), ORVANT_STATE(JDrec0), ORVANT_STATE(JDrec1),
+      ORVANT_STATE(JPLcheb), ORVANT_STATE(JPLt0),
+      // statistics: secular shifts
+      ORVANT_STATE(NabShift), ORVANT_STATE(RasShift), ORVANT_STATE(ShiftKind),
+      ORVANT_STATE(NabSource), ORVANT_STATE(RasPlan), ORVANT_STATE(RasObj), ORVANT_STATE(NE),
   };
   return entries;
 }

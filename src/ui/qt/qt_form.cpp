@@ -368,6 +368,7 @@ bool QtForm::windowShown() const { return window_->isVisible(); }
 void QtForm::showMessage(std::string_view text, std::string_view title) {
   QMessageBox box(QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Ok,
                   window_->isVisible() ? window_.get() : nullptr);
+  box.setAttribute(Qt::WA_QuitOnClose, false);  // a box shown before any window must not end the program
   box.exec();
 }
 
@@ -377,6 +378,7 @@ bool QtForm::askQuestion(std::string_view text, std::string_view title) {
   box.button(QMessageBox::Yes)->setText("Да");
   box.button(QMessageBox::No)->setText("Нет");
   box.setDefaultButton(QMessageBox::Yes);
+  box.setAttribute(Qt::WA_QuitOnClose, false);
   return box.exec() == QMessageBox::Yes;
 }
 
