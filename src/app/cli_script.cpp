@@ -50,8 +50,8 @@ int describe(Context& ctx) {
 const CliRegistrar scriptCommand(
     "script",
     "script ФАЙЛ|-     строки: open N, set N ПОЛЕ ЗНАЧЕНИЕ, check N ФЛАЖОК on|off, choose N ВАРИАНТ,\n"
-    "                    table N ТАБЛИЦА СТРОКА СТОЛБЕЦ ЗНАЧЕНИЕ, press N КНОПКА [--max-displays K],\n"
-    "                    click N РИСУНОК X Y [left|right], answer yes|no, show N ПОЛЕ, state ИМЯ[ИНДЕКС]",
+    "                               table N ТАБЛИЦА СТРОКА СТОЛБЕЦ ЗНАЧЕНИЕ, press N КНОПКА [--max-displays K],\n"
+    "                               click N РИСУНОК X Y [left|right], answer yes|no, show N ПОЛЕ, state ИМЯ[ИНДЕКС]",
     script);
 const CliRegistrar describeCommand("describe", "describe N        элементы экрана N", describe);
 

@@ -192,3 +192,26 @@ TEST(Workbench, DisplayLimitStopsALoopAndQuitEndsEverything) {
 
 }  // namespace
 }  // namespace orvant::ui
+
+#include <chrono>
+#include <thread>
+
+#include "ui/clock.h"
+
+namespace orvant::ui {
+namespace {
+
+TEST(Clock, SecondsSinceLocalMidnightWithFractions) {
+  const double a = clockSeconds();
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  const double b = clockSeconds();
+  EXPECT_GE(a, 0);
+  EXPECT_LT(b, 86400);
+  if (b >= a) {  // unless midnight passed in between: 30 ms, not whole seconds
+    EXPECT_GT(b - a, 0.02);
+    EXPECT_LT(b - a, 0.5);
+  }
+}
+
+}  // namespace
+}  // namespace orvant::ui

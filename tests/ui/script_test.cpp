@@ -1,7 +1,13 @@
 // Headless scripts: the line language, its output and its errors.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "ui/demo_screen.h"
@@ -202,6 +208,54 @@ TEST(Script, DescribeListsIdsCaptionsAndDefaults) {
                            "hidden next\n", "button run \"Начать\" (in acts)\n"})
     EXPECT_NE(d.find(line), std::string::npos) << line;
   EXPECT_EQ(wb.created(kDemoScreen), nullptr);  // describing opens nothing
+}
+
+}  // namespace
+}  // namespace orvant::ui
+
+namespace orvant::ui {
+namespace {
+
+// orvant-cli script: a file or standard input, the exit status, stdout and stderr kept apart.
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun cli(const std::string& args, const std::string& input) {
+  const auto dir = std::filesystem::temp_directory_path() / "orvant_cli_script_test";
+  std::filesystem::create_directories(dir);
+  { std::ofstream(dir / "in.txt") << input; }
+  const std::string cmd = std::string("'") + ORVANT_CLI + "' --dir '" + dir.string() + "' " + args +
+                          " <'" + (dir / "in.txt").string() + "' >'" + (dir / "out.txt").string() +
+                          "' 2>'" + (dir / "err.txt").string() + "'";
+  const int raw = std::system(cmd.c_str());
+  const auto slurp = [&](const char* name) {
+    std::ifstream in(dir / name);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  CliRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp("out.txt"), slurp("err.txt")};
+  std::filesystem::remove_all(dir);
+  return r;
+}
+
+TEST(ScriptCli, ReadsFileOrStdinAndExitsWithTheScriptsStatus) {
+  if (!std::filesystem::exists(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli is not built at " << ORVANT_CLI;
+  CliRun r = cli("script -", "# constants\nstate JD2000\nstate sekD\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "JD2000 = 2451545.0\nsekD = 86400.0\n");
+  r = cli("script -", "state JD2000\nopen\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("строка 2: ", 0), 0u) << r.err;
+  r = cli("script /nonexistent/script.txt", "");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Не могу найти файл"), std::string::npos);
+  r = cli("describe x", "");
+  EXPECT_EQ(r.status, 2);
+  r = cli("describe 777", "");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Экран 777 не зарегистрирован"), std::string::npos);
 }
 
 }  // namespace
