@@ -186,6 +186,14 @@ struct State {
   int32 RasPlan = 0, RasObj = 0;   // plan and object of the calculated file loaded last
   int32 NE = 0;                    // experiments in that file
 
+  // ---- simulation: switches of the model integrator, set by screens 2 and 7 ----
+  // The integrator copies them into its context when it is prepared (simulation/integrator.h).
+  int16 kodVgr = 0;   // 1: gravity propagates with the finite speed Vgr
+  int16 kodOTO = 0;   // 1: mode "ОТО" (no force evaluation), 0: "Классика"
+  int16 NItGr = 0;    // extra refinement passes of the propagation time (screen 7 sets it)
+  double Rpow = 2;    // exponent of the force law F = G*m*M/R^Rpow
+  double Vpl = 0;     // speed of the traced body after the last step, m/s
+
   // ---- files ----
   // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).
   std::string workDir = ".";
