@@ -16,6 +16,7 @@
 // State::report shows its text here.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>

@@ -33,11 +33,17 @@
 //   setNumber (decimal comma, truncation to n decimals) / setCell / setCellNumber.
 // - Messages: form().message(text, title); questions: form().ask(text, title) (true for Yes). Library
 //   operations that call State::report reach the same message box while a command runs.
+// - Pictures: form().canvas("pic") draws in centimetres or in the screen's own coordinates
+//   (canvas.h); a picture's mouse handler gets clicks in those coordinates.
 // - Long loops call form().processEvents() at each display point and end when kStop == 1.
+//   The clock in seconds since midnight is ui::clockSeconds() (clock.h).
 // - Another screen: workbench().show(n) opens it, workbench().screen(n) gives it without showing;
 //   commands of another screen are run after the current command through a hidden field
 //   (other.form().setText("startHidden", ...)) or workbench().post(other, [&] { ... }).
 // - "Выход": workbench().quit(); "Закрыть форму": close().
+//
+// Tests drive a screen headless through MemoryDesk and MemoryForm (memory_form.h); scripts through
+// `orvant-cli script` (script.h). tests/ui/demo_screen.h is a complete small screen.
 #pragma once
 
 #include <deque>
