@@ -41,14 +41,6 @@ CliRegistrar::CliRegistrar(std::string name, std::string usageText, Handler hand
   registry()[std::move(name)] = Entry{std::move(usageText), std::move(handler)};
 }
 
-std::string number17(double x) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  std::string s = buf;
-  if (std::isfinite(x) && s.find_first_of(".e") == std::string::npos) s += ".0";
-  return s;
-}
-
 void printValue(std::string_view name, double value) {
   std::cout << name << " = " << number17(value) << '\n';
 }

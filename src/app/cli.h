@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/format.h"
+
 namespace orvant::cli {
 
 struct Context {
@@ -25,9 +27,6 @@ using Handler = std::function<int(Context&)>;
 struct CliRegistrar {
   CliRegistrar(std::string name, std::string usage, Handler handler);
 };
-
-// A number in the form the queries print: 17 significant digits with a decimal point.
-std::string number17(double x);
 
 // Prints "NAME = value" with number17.
 void printValue(std::string_view name, double value);

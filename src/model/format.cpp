@@ -128,6 +128,14 @@ std::vector<std::string> splitItems(std::string_view line) {
   return items;
 }
 
+std::string number17(double x) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", x);
+  std::string s = buf;
+  if (std::isfinite(x) && s.find_first_of(".e") == std::string::npos) s += ".0";
+  return s;
+}
+
 std::size_t utf8Length(std::string_view s) {
   std::size_t n = 0;
   for (unsigned char c : s)

@@ -45,6 +45,10 @@ std::optional<double> parseNumber(std::string_view text);
 // Splits a file line into items separated by blanks or commas (commas are separators in files).
 std::vector<std::string> splitItems(std::string_view line);
 
+// A number as the queries and scripts print it: 17 significant digits, always with a decimal point
+// or an exponent ("150000000000.0", "2451545.0", "1.0000000000000001e-05").
+std::string number17(double x);
+
 // Builds one line of a file in print zones of 14 characters.
 class PrintLine {
  public:

@@ -124,14 +124,6 @@ std::vector<std::string> splitScriptLine(std::string_view line) {
   return words;
 }
 
-std::string number17(double x) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  std::string s = buf;
-  if (std::isfinite(x) && s.find_first_of(".e") == std::string::npos) s += ".0";
-  return s;
-}
-
 std::string oneLine(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -47,8 +47,6 @@ struct ScriptError : std::runtime_error {
 // Words of a script line; quotes group blanks. Throws ScriptError on an unclosed quote.
 std::vector<std::string> splitScriptLine(std::string_view line);
 
-// A number with 17 significant digits and a decimal point ("2451545.0", "0.10000000000000001").
-std::string number17(double x);
 
 // A text on one line: line breaks become " | ".
 std::string oneLine(std::string_view text);
