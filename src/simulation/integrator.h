@@ -1,0 +1,129 @@
+// The model integrator: N-body motion with a finite speed of gravity, classical Runge-Kutta.
+//
+// Bodies 0..Nob (Nob = 10: the Sun, nine planets and the tenth object) attract each other by
+// Newton's law F = gamma m(I) m(J) / L^Rpow, with the attracting body I taken not at its present
+// position but displaced forward along its own velocity by the time gravity needs to cross the
+// distance, T = L/Vgr. T is found by fixed-point refinement: a first approximation from the bodies
+// at rest, then NItGr + 1 passes d = X(J) - X(I) - T V(I), L = |d|, T = L/Vgr. With the finite speed
+// off (kodVgr = 0) this is the classical N-body problem. Because of the displacement the force of
+// I on J is not minus that of J on I, so every ordered pair is evaluated and the forces on each body
+// are summed over I in increasing order.
+//
+// State vector S(0..65), blocks of 11: X(0..10), Y, Z (m), VX, VY, VZ (m/s). The system velocity
+// VXsys.. is part of the velocities (a run adds it when it fills S).
+//
+// Usage (like REBOUND's gravity context, prepared once and stepped millions of times):
+//   Integrator w;                      // fixed arrays, allocated with the object
+//   loadState(s, w);                   // S from X..VZ of bodies 0..Nob
+//   prepareIntegrator(s, w);           // masses, participation, gamma, Vgr, kodVgr, Rpow, NItGr, kodOTO
+//   while (...) rungeKuttaStep(s, w, h, n);
+// prepareIntegrator must be called again whenever any of the prepared inputs changes in State
+// (the run screen calls it at its start and after re-reading its fields at each display).
+//
+// Numerical notes:
+// - The direction of a force is computed from the difference vector (F dX/L, ...), which is the
+//   direction of the angle form cos A cos B, sin A cos B, sin B with A = |atan(dY/dX)|,
+//   B = atan(|dZ|/RHO) and the signs of the differences; it avoids three transcendental calls.
+// - A pair whose dXij is exactly 0 keeps the force components of the previous evaluation (FX, FY,
+//   FZ persist in the context between steps and runs); coincident bodies therefore give no NaN.
+// - Rpow = 2 uses L*L, never pow.
+// - Two-lane SSE2 arithmetic (the x86-64 baseline) where available, scalar otherwise; every lane
+//   performs the same IEEE operations as the scalar code, so the results do not depend on it.
+#pragma once
+
+#include <array>
+
+#include "model/state.h"
+
+namespace orvant {
+
+inline constexpr int kBodies = kNob + 1;   // bodies of the model, 0..Nob
+inline constexpr int kLanes = 12;          // bodies padded to an even count
+inline constexpr int kStateLen = kNeq + 1; // S(0..Neq)
+inline constexpr int kWorkLen = 68;        // S and the work vectors, padded for two-lane access
+
+using PairTable = std::array<std::array<double, kLanes>, kBodies>;  // [I attracting][J attracted]
+
+struct Integrator {
+  // State vector, its derivative, the state at the start of a step and the third Runge-Kutta
+  // increment (0..Neq used, the rest zero; K1, K2 and K4 exist only inside the step).
+  alignas(16) std::array<double, kWorkLen> S{};
+  alignas(16) std::array<double, kWorkLen> dS{};
+  alignas(16) std::array<double, kWorkLen> S0{};
+  alignas(16) std::array<double, kWorkLen> K3{};
+
+  // Force of I on J, N: FX[cur] from the last evaluation, FX[1 - cur] the table the next one writes.
+  // A pair whose dXij is exactly 0 keeps its components of the previous evaluation.
+  alignas(16) std::array<PairTable, 2> FX{}, FY{}, FZ{};
+  int cur = 0;
+  // First approximation of the propagation time (bodies at rest), s; finite speed only.
+  alignas(16) PairTable T0{};
+
+  // ---- prepared inputs (prepareIntegrator) ----
+  alignas(16) PairTable coef{};       // kVz(I,J) m(I) m(J) gamma, N m^Rpow; 0 on I = J and padding
+  alignas(16) PairTable pairMask{};   // all bits set where I != J and J <= Nob, else 0
+  alignas(16) std::array<double, kLanes> mass{};      // m(J), 1 where m(J) = 0 or padding
+  alignas(16) std::array<double, kLanes> massMask{};  // all bits set where m(J) != 0 and J <= Nob
+  double Vgr = 0;      // speed of gravity, m/s
+  double Rpow = 2;     // exponent of the force law
+  int kodVgr = 0;      // 1: finite speed of gravity
+  int NItGr = 0;       // extra refinement passes
+  int kodOTO = 0;      // 1: "ОТО", the step reuses dS and evaluates nothing
+  bool symmetric = true;   // coef(I,J) = coef(J,I) for all pairs (participation is symmetric)
+  bool evaluated = false;  // a derivative has been evaluated since construction
+};
+
+// Copies the model inputs of State into the context: the pair coefficients from kVz, m and gamma,
+// the per-body masses, Vgr, kodVgr (any value other than 1 is off), Rpow, NItGr (negative as 0),
+// kodOTO.
+void prepareIntegrator(const State& s, Integrator& w);
+
+// S(i) = X(i), S(i+11) = Y(i), ..., S(i+55) = VZ(i) for bodies 0..Nob of State.
+void loadState(const State& s, Integrator& w);
+
+// Evaluates the derivative dS of the current S with the prepared inputs (the forces, FX..FZ).
+// The time of the stage does not enter: the forces do not depend on it.
+void evaluateDerivative(Integrator& w);
+
+// One classical Runge-Kutta step of size h > 0 (s):
+//   K1 = h f(S0), K2 = h f(S0 + K1/2), K3 = h f(S0 + K2/2), K4 = h f(S0 + K3),
+//   S = S0 + (K1 + 2 K2 + 2 K3 + K4)/6.
+// In "ОТО" no evaluation is made: every stage uses the dS of the last evaluation (zero if none).
+// Then copies into State the coordinates of all bodies, the velocities of all bodies as the last
+// evaluation saw them (S0 + K3) and the velocity of the traced body n (0..Nob; any other n: none)
+// at the end of the step, and sets Vpl = |V(n)|.
+// Returns false on a floating-point failure (a zero Vgr, an overflow, a non-finite value); S is then
+// restored to the state before the step and State is not touched.
+bool rungeKuttaStep(State& s, Integrator& w, double h, int n);
+
+// ---- energy and angular momentum of the system (the "dEsys, dMsys, %" check) ----
+// Bodies 0..M, M = Nob for the model and 9 for the ephemeris simulators. Velocities include the
+// system velocity. Only the Sun-body potential terms enter, measured from the start configuration:
+//   E0sys = sum kUch m V^2/2,
+//   Esys  = kUch(0) m(0) V(0)^2/2 + sum_{i>=1} [(1/R0(i) - 1/R(i)) kUch gamma m(0) m(i) + kUch m V^2/2],
+//   Msys  = sum_{i>=1} ((VY(i)-VY(0))(X(i)-X(0)) - (VX(i)-VX(0))(Y(i)-Y(0))) kUch m(i)
+// (the Z component of the angular momentum about the Sun). A non-participating body contributes
+// nothing (its distance is not divided by, so a body parked at the Sun does no harm).
+struct EnergyCheck {
+  Darr<kBodies> R0{};  // distance of body i from the Sun at the start, m
+  double E0sys = 0;    // J
+  double M0sys = 0;    // kg m^2/s
+  double Esys = 0;
+  double Msys = 0;
+};
+
+// VX(i), VY(i), VZ(i) = S(33+i), S(44+i), S(55+i) for i = 0..M (the energy check reads State).
+void unpackVelocities(State& s, const Integrator& w, int M);
+
+// Start of a run: R0, E0sys and M0sys from X..VZ of State. False when a value is not finite.
+bool startEnergyCheck(const State& s, EnergyCheck& e, int M);
+
+// During a run: Esys and Msys from X..VZ of State. False when a value is not finite.
+bool updateEnergyCheck(const State& s, EnergyCheck& e, int M);
+
+// dEsys = (Esys - E0sys) 100/E0sys and dMsys = (Msys - M0sys) 100/M0sys, per cent, truncated toward
+// zero at 8 decimals as the check shows them.
+double dEsysPercent(const EnergyCheck& e);
+double dMsysPercent(const EnergyCheck& e);
+
+}  // namespace orvant
