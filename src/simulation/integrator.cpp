@@ -100,7 +100,6 @@ inline V2 powLanes(V2 x, double p) {
   return load(lanes);
 }
 
-constexpr int kBlocks = kLanes / 2;  // two-lane blocks of attracted bodies
 constexpr int kYo = kBodies;         // offsets of the blocks in S
 constexpr int kZo = 2 * kBodies;
 constexpr int kVXo = 3 * kBodies;
@@ -423,7 +422,6 @@ void evaluateDerivative(Integrator& w) {
   } else {
     evaluateWith<false>(w);
   }
-  w.evaluated = true;
 }
 
 bool rungeKuttaStep(State& s, Integrator& w, double h, int n) {

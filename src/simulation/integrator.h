@@ -18,7 +18,12 @@
 //   prepareIntegrator(s, w);           // masses, participation, gamma, Vgr, kodVgr, Rpow, NItGr, kodOTO
 //   while (...) rungeKuttaStep(s, w, h, n);
 // prepareIntegrator must be called again whenever any of the prepared inputs changes in State
-// (the run screen calls it at its start and after re-reading its fields at each display).
+// (the run screen calls it at its start and after re-reading its fields at each display). An
+// unprepared context has Vgr = 0, so its steps fail rather than move the bodies wrongly.
+//
+// The context keeps of the pair tables only what later evaluations need: the force components
+// (for the rule below) and the first approximation of the propagation time. The evaluation works on
+// S alone; State receives the coordinates and velocities in the copy-back of a step.
 //
 // Numerical notes:
 // - The direction of a force is computed from the difference vector (F dX/L, ...), which is the
@@ -27,8 +32,15 @@
 // - A pair whose dXij is exactly 0 keeps the force components of the previous evaluation (FX, FY,
 //   FZ persist in the context between steps and runs); coincident bodies therefore give no NaN.
 // - Rpow = 2 uses L*L, never pow.
+// - Each evaluation first computes every pair without that rule and notes whether some dXij is
+//   exactly 0; only then (in practice never) it computes again keeping those pairs' forces. Both
+//   passes give the other pairs the same values in the same order of summation.
+// - With the finite speed off and symmetric participation each unordered pair is computed once
+//   (the force of J on I is then minus that of I on J to the bit); the result is the same as from
+//   the ordered evaluation, bit for bit.
 // - Two-lane SSE2 arithmetic (the x86-64 baseline) where available, scalar otherwise; every lane
-//   performs the same IEEE operations as the scalar code, so the results do not depend on it.
+//   performs the same IEEE operations as the scalar code, so the results do not depend on it
+//   (the baseline has no fused multiply-add, so no contraction changes the roundings either).
 #pragma once
 
 #include <array>
@@ -70,7 +82,6 @@ struct Integrator {
   int NItGr = 0;       // extra refinement passes
   int kodOTO = 0;      // 1: "ОТО", the step reuses dS and evaluates nothing
   bool symmetric = true;   // coef(I,J) = coef(J,I) for all pairs (participation is symmetric)
-  bool evaluated = false;  // a derivative has been evaluated since construction
 };
 
 // Copies the model inputs of State into the context: the pair coefficients from kVz, m and gamma,

@@ -12,7 +12,7 @@ struct Elements {
   double a, e, incl, node, peri, meanLong;  // m, -, rad
 };
 
-// Sets the parameters of object i and converts them about the Sun (no Moon mode, no "Bary").
+// Converts the elements as object i about the Sun (no Moon mode, no "Bary").
 void convert(State& s, int i, const Elements& el) {
   s.R0sr[i] = el.a;
   s.Eks0[i] = el.e;
@@ -31,7 +31,7 @@ State sunState() {
   return s;
 }
 
-// Eccentric, inclined orbits (Mercury-, Mars- and Pluto-like) at several mean anomalies.
+// Mercury-, Mars-, Pluto- and Earth-like orbits.
 const Elements kOrbits[] = {
     {5.79e10, 0.2056, 0.1222, 0.8435, 1.3519, 4.4026},
     {2.279e11, 0.0934, 0.0323, 0.8649, 5.8650, 6.2},
@@ -47,34 +47,29 @@ TEST(TwoBody, EnergyAngularMomentumAndOrbitPlane) {
       Elements at = el;
       at.meanLong += dM;
       convert(s, 1, at);
-      const double x = s.X[1], y = s.Y[1], z = s.Z[1];
-      const double vx = s.VX[1], vy = s.VY[1], vz = s.VZ[1];
-      const double r = std::sqrt(x * x + y * y + z * z);
-      const double v2 = vx * vx + vy * vy + vz * vz;
+      const double x = s.X[1], y = s.Y[1], z = s.Z[1], vx = s.VX[1], vy = s.VY[1], vz = s.VZ[1];
+      const double r = std::sqrt(x * x + y * y + z * z), v2 = vx * vx + vy * vy + vz * vz;
       // Vis-viva: v^2/2 - mu/r = -mu/(2a).
       EXPECT_NEAR((v2 / 2 - mu / r) / (-mu / (2 * el.a)), 1.0, 1e-12);
-      // Angular momentum h = r x v: |h| = sqrt(mu a (1 - e^2)), direction
-      // (sin i sin Omega, -sin i cos Omega, cos i): the plane and the ascending node.
+      // h = r x v: |h| = sqrt(mu a (1 - e^2)) along (sin i sin Omega, -sin i cos Omega, cos i),
+      // which fixes the orbit plane and the direction of the ascending node.
       const double hx = y * vz - z * vy, hy = z * vx - x * vz, hz = x * vy - y * vx;
       const double h = std::sqrt(hx * hx + hy * hy + hz * hz);
       EXPECT_NEAR(h / std::sqrt(mu * el.a * (1 - el.e * el.e)), 1.0, 1e-12);
       EXPECT_NEAR(hx / h, std::sin(el.incl) * std::sin(el.node), 1e-12);
       EXPECT_NEAR(hy / h, -std::sin(el.incl) * std::cos(el.node), 1e-12);
       EXPECT_NEAR(hz / h, std::cos(el.incl), 1e-12);
-      // Kepler's equation holds for the eccentric anomaly left in Ean.
-      EXPECT_NEAR(s.Ean - el.e * std::sin(s.Ean), s.Manom[1], 1e-9);
+      EXPECT_NEAR(s.Ean - el.e * std::sin(s.Ean), s.Manom[1], 1e-9);  // Kepler's equation
     }
   }
 }
 
 TEST(TwoBody, VelocityIsTheMeanMotionDerivativeOfThePosition) {
-  // dr/dt = dr/dM * n with n = sqrt(mu/a^3) (Kepler's third law, period 2 pi/n): a central
-  // difference in the mean longitude must reproduce the velocity of the conversion.
+  // dr/dt = dr/dM n, n = sqrt(mu/a^3) (Kepler's third law, period 2 pi/n): a central difference
+  // in the mean longitude (truncation ~dM^2/6) reproduces the velocity of the conversion.
   State s = sunState();
-  const double mu = s.gamma * s.m[0];
-  const double dM = 1e-4;  // truncation error ~ dM^2/6 relative
+  const double mu = s.gamma * s.m[0], dM = 1e-4;
   for (const Elements& el : kOrbits) {
-    const double n = std::sqrt(mu / (el.a * el.a * el.a));
     Elements plus = el, minus = el;
     plus.meanLong += dM;
     minus.meanLong -= dM;
@@ -83,18 +78,18 @@ TEST(TwoBody, VelocityIsTheMeanMotionDerivativeOfThePosition) {
     convert(s, 1, minus);
     const double xm = s.X[1], ym = s.Y[1], zm = s.Z[1];
     convert(s, 1, el);
-    const double v = std::sqrt(s.VX[1] * s.VX[1] + s.VY[1] * s.VY[1] + s.VZ[1] * s.VZ[1]);
-    const double dt = 2 * dM / n;
+    const double v = std::hypot(s.VX[1], s.VY[1], s.VZ[1]);
+    const double dt = 2 * dM / std::sqrt(mu / (el.a * el.a * el.a));
     EXPECT_NEAR((xp - xm) / dt, s.VX[1], 1e-7 * v);
     EXPECT_NEAR((yp - ym) / dt, s.VY[1], 1e-7 * v);
     EXPECT_NEAR((zp - zm) / dt, s.VZ[1], 1e-7 * v);
   }
 }
 
-TEST(TwoBody, PerihelionAtZeroMeanAnomalyAndEclipticOrbit) {
+TEST(TwoBody, PerihelionAtZeroMeanAnomalyInTheEcliptic) {
+  // Mean longitude = longitude of perihelion: distance a(1 - e), in the direction of the longitude
+  // of perihelion, velocity transverse; zero inclination keeps Z and VZ at 0.
   State s = sunState();
-  // Mean longitude equal to the longitude of perihelion: the body is at perihelion, distance
-  // a(1 - e), and with zero inclination in the direction of the longitude of perihelion.
   const Elements el{2.279e11, 0.0934, 0.0, 0.86, 5.865, 5.865};
   convert(s, 4, el);
   EXPECT_EQ(s.Manom[4], 0.0);
@@ -102,28 +97,21 @@ TEST(TwoBody, PerihelionAtZeroMeanAnomalyAndEclipticOrbit) {
   EXPECT_NEAR(std::atan2(s.Y[4], s.X[4]), 5.865 - 2 * s.Pi, 1e-12);
   EXPECT_EQ(s.Z[4], 0.0);
   EXPECT_EQ(s.VZ[4], 0.0);
-  // Velocity at perihelion is transverse: r . v = 0.
   EXPECT_NEAR((s.X[4] * s.VX[4] + s.Y[4] * s.VY[4]) / (s.Rpl[4] * s.Vtr), 0.0, 1e-15);
 }
 
-TEST(TwoBody, CircularOrbitEdgeCase) {
+TEST(TwoBody, EdgeCases) {
   State s = sunState();
-  const Elements el{1.0e11, 0.0, 0.3, 1.0, 2.0, 2.5};
-  convert(s, 2, el);
-  EXPECT_EQ(s.Ean, s.Manom[2]);  // one iteration: e sin E = 0
+  // Eks0 = 0: one iteration, true = mean anomaly, r = a, no radial speed, Vtr = sqrt(G m/a).
+  convert(s, 2, {1.0e11, 0.0, 0.3, 1.0, 2.0, 2.5});
+  EXPECT_EQ(s.Ean, s.Manom[2]);
   EXPECT_NEAR(s.Vanom[2], s.Manom[2], 1e-15);
-  EXPECT_EQ(s.Rpl[2], el.a);
+  EXPECT_EQ(s.Rpl[2], 1.0e11);
   EXPECT_EQ(s.Vrad, 0.0);
-  EXPECT_DOUBLE_EQ(s.Vtr, std::sqrt(s.gamma * s.m[0] / el.a));
-}
-
-TEST(TwoBody, MeanAnomalyBroughtIntoOneTurn) {
-  State s = sunState();
-  // AlfaL < AlfaP0: 2 Pi frac(AlfaL/2Pi) - AlfaP0 is negative and gets 2 Pi added.
-  const Elements el{1.0e11, 0.1, 0.0, 0.0, 3.0, 1.0};
-  convert(s, 3, el);
+  EXPECT_DOUBLE_EQ(s.Vtr, std::sqrt(s.gamma * s.m[0] / 1.0e11));
+  // AlfaL < AlfaP0: the mean anomaly gets 2 Pi; several turns of AlfaL, negative too.
+  convert(s, 3, {1.0e11, 0.1, 0.0, 0.0, 3.0, 1.0});
   EXPECT_NEAR(s.Manom[3], 1.0 - 3.0 + 2 * s.Pi, 1e-15);
-  // A mean longitude of several turns, negative too.
   s.AlfaL[3] = -7 * 2 * s.Pi + 4.0;
   ASSERT_TRUE(positionFromParameters(s, 3));
   EXPECT_NEAR(s.Manom[3], 1.0, 1e-9);
@@ -135,7 +123,7 @@ TEST(TwoBody, CentralMassByModes) {
   EXPECT_EQ(s.Icen, 0);
   EXPECT_EQ(s.m[12], s.m[0]);
   const double vSun = s.Vtr;
-  s.kodBary = 1;  // Jupiter's mass added to the Sun's: speeds scale by sqrt(1 + m5/m0)
+  s.kodBary = 1;  // m(5) + m(0): speeds scale by sqrt(1 + m5/m0)
   ASSERT_TRUE(velocityFromParameters(s, 5));
   EXPECT_EQ(s.m[12], s.m[5] + s.m[0]);
   EXPECT_NEAR(s.Vtr / vSun, std::sqrt(1 + s.m[5] / s.m[0]), 1e-14);
@@ -149,8 +137,8 @@ TEST(TwoBody, CentralMassByModes) {
 TEST(TwoBody, FailuresAndSlowKeplerIteration) {
   State s = sunState();
   s.R0sr[1] = 1e11;
-  s.Eks0[1] = 1.0;  // division by zero in the true anomaly
   s.AlfaL[1] = 1.0;
+  s.Eks0[1] = 1.0;  // division by zero in the true anomaly
   EXPECT_FALSE(positionFromParameters(s, 1));
   s.Eks0[1] = 1.5;  // root of a negative number
   EXPECT_FALSE(positionFromParameters(s, 1));
@@ -159,8 +147,8 @@ TEST(TwoBody, FailuresAndSlowKeplerIteration) {
   ASSERT_TRUE(positionFromParameters(s, 1));
   EXPECT_FALSE(velocityFromParameters(s, 1));
 
-  // e = 0.999 near perihelion: the fixed-point iteration contracts by ~e per step and does not
-  // meet 1e-10 in 99 iterates; the last iterate is taken (not a stale Ean), within its bound.
+  // e = 0.999 near perihelion: the iteration contracts by ~e per step and does not meet 1e-10 in
+  // 99 iterates; the last iterate is taken (not a stale Ean), and it lies within M..M+e.
   s.R0sr[1] = 1e11;
   s.Eks0[1] = 0.999;
   s.AlfaP0[1] = 0;
