@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "model/format.h"
 
@@ -276,24 +277,29 @@ bool symmetricTileForces(Integrator& w, ForceSums& f) {
     }
     const V2 xa = splat(S[I]), ya = splat(S[kYo + I]), za = splat(S[kZo + I]);
     const V2 xb = splat(S[I + 1]), yb = splat(S[kYo + I + 1]), zb = splat(S[kZo + I + 1]);
-    for (int J = I + 2; J < kBodies; J += 2) {
+    // A tile of columns J, J+1; with kPad the column J+1 is the padding (masked, its transposed
+    // forces neither stored nor added).
+    auto tile = [&](int J, auto padTag) {
+      constexpr bool kPad = decltype(padTag)::value;
       const V2 xj = loadu(S + J), yj = loadu(S + kYo + J), zj = loadu(S + kZo + J);
-      // Row I.
-      const V2 dxa = xj - xa, dya = yj - ya, dza = zj - za;
+      const V2 dxa = xj - xa, dya = yj - ya, dza = zj - za;  // row I
       const V2 r2a = dxa * dxa + dya * dya + dza * dza;
       const V2 nqa = negate(forceOverDistance<kSquare>(load(w.coef[I].data() + J), r2a,
                                                        sqrt(r2a), rpow));
-      const V2 pma = load(w.pairMask[I].data() + J);
-      const V2 fxa = both(pma, dxa * nqa), fya = both(pma, dya * nqa), fza = both(pma, dza * nqa);
-      // Row I+1.
-      const V2 dxb = xj - xb, dyb = yj - yb, dzb = zj - zb;
+      V2 fxa = dxa * nqa, fya = dya * nqa, fza = dza * nqa;
+      const V2 dxb = xj - xb, dyb = yj - yb, dzb = zj - zb;  // row I+1
       const V2 r2b = dxb * dxb + dyb * dyb + dzb * dzb;
       const V2 nqb = negate(forceOverDistance<kSquare>(load(w.coef[I + 1].data() + J), r2b,
                                                        sqrt(r2b), rpow));
-      const V2 pmb = load(w.pairMask[I + 1].data() + J);
-      const V2 fxb = both(pmb, dxb * nqb), fyb = both(pmb, dyb * nqb), fzb = both(pmb, dzb * nqb);
-      coincident = either(coincident, either(both(pma, isZero(dxa)), both(pmb, isZero(dxb))));
-
+      V2 fxb = dxb * nqb, fyb = dyb * nqb, fzb = dzb * nqb;
+      if constexpr (kPad) {
+        const V2 pma = load(w.pairMask[I].data() + J), pmb = load(w.pairMask[I + 1].data() + J);
+        fxa = both(pma, fxa), fya = both(pma, fya), fza = both(pma, fza);
+        fxb = both(pmb, fxb), fyb = both(pmb, fyb), fzb = both(pmb, fzb);
+        coincident = either(coincident, either(both(pma, isZero(dxa)), both(pmb, isZero(dxb))));
+      } else {
+        coincident = either(coincident, either(isZero(dxa), isZero(dxb)));
+      }
       store(t.newX[I].data() + J, fxa);
       store(t.newY[I].data() + J, fya);
       store(t.newZ[I].data() + J, fza);
@@ -303,24 +309,29 @@ bool symmetricTileForces(Integrator& w, ForceSums& f) {
       store(f.x + J, load(f.x + J) + fxa + fxb);
       store(f.y + J, load(f.y + J) + fya + fyb);
       store(f.z + J, load(f.z + J) + fza + fzb);
-
-      // The transposed tile: forces of J on (I, I+1), then of J+1 (a padding lane gives -0).
+      // The transposed tile: forces of J on (I, I+1), then of J+1.
       const V2 gxj = negate(lowLanes(fxa, fxb)), gyj = negate(lowLanes(fya, fyb));
       const V2 gzj = negate(lowLanes(fza, fzb));
-      const V2 gxk = negate(highLanes(fxa, fxb)), gyk = negate(highLanes(fya, fyb));
-      const V2 gzk = negate(highLanes(fza, fzb));
       store(t.newX[J].data() + I, gxj);
       store(t.newY[J].data() + I, gyj);
       store(t.newZ[J].data() + I, gzj);
-      if (J + 1 < kBodies) {
+      sx = sx + gxj;
+      sy = sy + gyj;
+      sz = sz + gzj;
+      if constexpr (!kPad) {
+        const V2 gxk = negate(highLanes(fxa, fxb)), gyk = negate(highLanes(fya, fyb));
+        const V2 gzk = negate(highLanes(fza, fzb));
         store(t.newX[J + 1].data() + I, gxk);
         store(t.newY[J + 1].data() + I, gyk);
         store(t.newZ[J + 1].data() + I, gzk);
+        sx = sx + gxk;
+        sy = sy + gyk;
+        sz = sz + gzk;
       }
-      sx = sx + gxj + gxk;
-      sy = sy + gyj + gyk;
-      sz = sz + gzj + gzk;
-    }
+    };
+    int J = I + 2;
+    for (; J + 1 < kBodies; J += 2) tile(J, std::false_type{});
+    if (J < kBodies) tile(J, std::true_type{});
     store(f.x + I, sx);
     store(f.y + I, sy);
     store(f.z + I, sz);
