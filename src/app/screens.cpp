@@ -1,5 +1,7 @@
 #include "app/screens.h"
 
+#include "design/plan_tests_screen.h"
+#include "design/plans_screen.h"
 #include "ui/workbench.h"
 
 namespace orvant {
@@ -8,6 +10,8 @@ namespace orvant {
 //   workbench.add<InitialDataScreen>(1);
 void registerAllScreens(ui::Workbench& workbench) {
   (void)workbench;  // no screen is registered yet
+  workbench.add<design::PlanTestsScreen>(8);
+  workbench.add<design::PlansScreen>(18);
 }
 
 }  // namespace orvant
