@@ -194,6 +194,13 @@ struct State {
   double Rpow = 2;    // exponent of the force law F = G*m*M/R^Rpow
   double Vpl = 0;     // speed of the traced body after the last step, m/s
 
+  // ---- initial data: screen 1 (initial/initial_data_screen.h) ----
+  // V0sr: mean orbital speed W0sr*R0sr of objects 1..10, m/s, refreshed after every load.
+  // Ppar: reference parameters handed to the run screen by "К моделированию", objects 1..10,
+  // columns 1 AlfaP0, 2 AlfaU0, 3 Betta0, 4 Eks0, 5 R0sr, 6 W0sr, 7 AlfaL (rad, m, rad/s).
+  Darr<kObjects> V0sr{};
+  std::array<Darr<8>, 11> Ppar{};
+
   // ---- files ----
   // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).
   std::string workDir = ".";
