@@ -2,6 +2,7 @@
 
 #include "design/plan_tests_screen.h"
 #include "design/plans_screen.h"
+#include "statistics/statistics_screen.h"
 #include "ui/workbench.h"
 
 namespace orvant {
@@ -10,6 +11,7 @@ namespace orvant {
 //   workbench.add<InitialDataScreen>(1);
 void registerAllScreens(ui::Workbench& workbench) {
   (void)workbench;  // no screen is registered yet
+  workbench.add<statistics::StatisticsScreen>(6);
   workbench.add<design::PlanTestsScreen>(8);
   workbench.add<design::PlansScreen>(18);
 }
