@@ -1,5 +1,7 @@
 #include "app/screens.h"
 
+#include "initial/initial_data_screen.h"
+#include "initial/system_velocity_screen.h"
 #include "design/plan_tests_screen.h"
 #include "design/plans_screen.h"
 #include "statistics/statistics_screen.h"
@@ -11,6 +13,8 @@ namespace orvant {
 //   workbench.add<InitialDataScreen>(1);
 void registerAllScreens(ui::Workbench& workbench) {
   (void)workbench;  // no screen is registered yet
+  workbench.add<InitialDataScreen>(1);
+  workbench.add<SystemVelocityScreen>(4);
   workbench.add<statistics::StatisticsScreen>(6);
   workbench.add<design::PlanTestsScreen>(8);
   workbench.add<design::PlansScreen>(18);
