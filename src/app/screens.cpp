@@ -2,9 +2,11 @@
 
 #include "initial/initial_data_screen.h"
 #include "initial/system_velocity_screen.h"
+#include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
 #include "design/plans_screen.h"
 #include "statistics/statistics_screen.h"
+#include "statistics/weights_screen.h"
 #include "ui/workbench.h"
 
 namespace orvant {
@@ -17,7 +19,9 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<SystemVelocityScreen>(4);
   workbench.add<statistics::StatisticsScreen>(6);
   workbench.add<design::PlanTestsScreen>(8);
+  workbench.add<design::OptimisationScreen>(15);
   workbench.add<design::PlansScreen>(18);
+  workbench.add<statistics::WeightsScreen>(19);
 }
 
 }  // namespace orvant

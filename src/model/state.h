@@ -194,12 +194,27 @@ struct State {
   double Rpow = 2;    // exponent of the force law F = G*m*M/R^Rpow
   double Vpl = 0;     // speed of the traced body after the last step, m/s
 
+  // ---- simulation: the experiment run of screen 2 (simulation/run.h keeps the rest) ----
+  // NPlan: number k of the plan whose experiment is running (screen 15 sets it before a start,
+  // the run clears it at its end or stop); 0 outside a plan. Model record files go to Plan<k>.
+  int32 NPlan = 0;
+
   // ---- initial data: screen 1 (initial/initial_data_screen.h) ----
   // V0sr: mean orbital speed W0sr*R0sr of objects 1..10, m/s, refreshed after every load.
   // Ppar: reference parameters handed to the run screen by "К моделированию", objects 1..10,
   // columns 1 AlfaP0, 2 AlfaU0, 3 Betta0, 4 Eks0, 5 R0sr, 6 W0sr, 7 AlfaL (rad, m, rad/s).
   Darr<kObjects> V0sr{};
   std::array<Darr<8>, 11> Ppar{};
+
+  // ---- design: gravity-speed optimisation (screens 15 and 19) ----
+  // Wt[N][c]: weight of the secular shift of parameter c (1..6, the shift columns) of planet N
+  // (1..10) in the criterion of the plan; a term is multiplied by Wt/100, so 100 is the full
+  // weight. Read from and written to the plan file Plan<k>/OrvantPlan<k>.dat.
+  std::array<std::array<double, 7>, 12> Wt = [] {
+    std::array<std::array<double, 7>, 12> w{};
+    for (auto& row : w) row.fill(100);
+    return w;
+  }();
 
   // ---- files ----
   // The program's directory: every file path is relative to it (Dat, JPL, NEW, Kin, Plan<k>, ...).

@@ -104,8 +104,12 @@ const std::vector<Entry>& table() {
       // statistics: secular shifts
       ORVANT_STATE(NabShift), ORVANT_STATE(RasShift), ORVANT_STATE(ShiftKind),
       ORVANT_STATE(NabSource), ORVANT_STATE(RasPlan), ORVANT_STATE(RasObj), ORVANT_STATE(NE),
+      // simulation: the plan of the running experiment
+      ORVANT_STATE(NPlan),
       // initial data: mean speeds and the reference parameters of the run
       ORVANT_STATE(V0sr), ORVANT_STATE(Ppar),
+      // design: weights of the gravity-speed criterion
+      ORVANT_STATE(Wt),
   };
   return entries;
 }
