@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "design/plan_tests_screen.h"
 #include "model/format.h"
@@ -20,7 +21,7 @@ namespace {
 // Drawing: the origin of the values sits kLeftCm from the left edge and kBaseCm from the top; the
 // values of the criteria rise at most 10 cm above it (the scale is (Ymax - Ymin)/10 per cm).
 constexpr double kPictureWidthCm = 48, kPictureHeightCm = 13.5;
-constexpr double kLeftCm = 1.2, kBaseCm = 12;
+constexpr double kLeftCm = 2, kBaseCm = 12;
 constexpr double kStepCm = 0.5;      // one experiment
 constexpr double kCurveWidthCm = 16;  // coded levels -1..+1 of the response curves
 
@@ -64,8 +65,8 @@ PlansScreen::PlansScreen(State& s, ui::Workbench& wb)
   for (int t = kOrthogonal; t <= kBoxComposite; ++t) types.emplace_back(planCaption(t));
   options("PlanType", "", std::move(types), kRotatable - 1).in("plan").at(0, 0).span(2, 1);
   check("setN0", "Задать N0=").in("plan").at(0, 1);
-  field("N0", "", "").in("plan").at(1, 1).chars(4);
-  button("build", "Создать план экспериментов", [this] { build(); }).in("plan").at(2, 0).span(1, 2);
+  field("N0", "", "").in("plan").at(0, 2).chars(4);
+  button("build", "Создать план экспериментов", [this] { build(); }).in("plan").at(2, 0).span(1, 3);
 
   group("crit", "Критерий").at(2, 0);
   options("source", "", {"ст. теста", "доп. тестов", "из файла"}, 0)
@@ -318,6 +319,11 @@ void PlansScreen::drawAxes(double widthCm) {
   for (int k = 1; k <= 10; ++k) pic.line(-0.1, k, 0.1, k, ui::kGray);
 }
 
+void PlansScreen::labelAxis(double Ymin, double scale) {
+  ui::Canvas& pic = form().canvas("pic");
+  for (int k : {0, 5, 10}) pic.text(-1.9, k + 0.2, screenNumber(Ymin + k * scale, 3), ui::kGray);
+}
+
 void PlansScreen::drawCriteria(bool withRegression) {
   ui::Canvas& pic = form().canvas("pic");
   drawAxes(kStepCm * (plan_.Npt + 1));
@@ -329,6 +335,7 @@ void PlansScreen::drawCriteria(bool withRegression) {
     if (withRegression) pic.circle(x, height(evaluateAtRow(Breg_, plan_, e)), 0.05, ui::kRed, true);
     if (e == 1 || e % 5 == 0) pic.text(x - 0.15, -0.15, std::to_string(e));
   }
+  labelAxis(Ymin_, scale_);
   pic.text(0.2, 11.6, "Масштаб " + screenNumber(scale_, 6) + " ед/см,  Ymin= " + screenNumber(Ymin_, 6));
   if (withRegression) {
     pic.text(10, 11.6, "эксперимент", ui::kBlue);
@@ -338,7 +345,7 @@ void PlansScreen::drawCriteria(bool withRegression) {
 
 void PlansScreen::printOptimumValue() {
   ui::Canvas& pic = form().canvas("pic");
-  pic.text(16, 11.6, "Yopt= " + screenNumber(Ystar_, 6));
+  pic.text(0.2, 11.1, "Yopt= " + screenNumber(Ystar_, 6));
 }
 
 void PlansScreen::drawGraphs() {
@@ -364,19 +371,26 @@ void PlansScreen::drawGraphs() {
     pic.text(x - 0.2, -0.15, screenNumber(k / 2.0));
   }
   pic.line(xCm(0), 0, xCm(0), 10, ui::kLightGray);
+  labelAxis(*Ymin, *scale);
+  std::vector<double> labels;  // heights of the curve labels already placed, cm
   for (int n = 1; n <= plan_.Nf; ++n) {
     const auto& y = curves[at(n - 1)];
     const int row = rows_[at(n)];
     const ui::Color c = curveColor(row);
     for (int k = 1; k < kCurvePoints; ++k)
       pic.line(xCm(-1 + (k - 1) / 16.0), yCm(y[at(k - 1)]), xCm(-1 + k / 16.0), yCm(y[at(k)]), c);
-    pic.text(xCm(1) + 0.2, yCm(y[kCurvePoints - 1]) + 0.2, "X" + std::to_string(row), c);
+    // Curves that end together get their labels one above the other.
+    double h = yCm(y[kCurvePoints - 1]) + 0.2;
+    while (std::any_of(labels.begin(), labels.end(), [h](double l) { return std::fabs(l - h) < 0.4; }))
+      h += 0.45;
+    labels.push_back(h);
+    pic.text(xCm(1) + 0.2, h, id("X", row), c);
     const double xo = Xopt_[at(n)];
     if (xo >= -1 && xo <= 1) pic.circle(xCm(xo), yCm(evaluate(Breg_, plan_.Nf, Xopt_)), 0.08, c, true);
   }
   pic.text(0.2, 11.6, "Y по уравнению регрессии: X(i) от -1 до +1, остальные X(j)=X(j)opt;  Масштаб " +
                           screenNumber(*scale, 6) + " ед/см,  Ymin= " + screenNumber(*Ymin, 6));
-  if (haveOptimum_) pic.text(xCm(1) + 1.5, 11.6 - 0.5, "Yopt= " + screenNumber(Ystar_, 6));
+  if (haveOptimum_) printOptimumValue();
 }
 
 void PlansScreen::clearDrawing() {

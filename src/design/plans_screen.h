@@ -57,6 +57,7 @@ class PlansScreen : public ui::Screen {
   bool readLevels(Levels& X0, Levels& dX) const;  // all six rows; false when one is not a number
   void report(const std::string& line);
   void drawAxes(double widthCm);
+  void labelAxis(double Ymin, double scale);  // values at 0, 5 and 10 cm above the base line
   void drawCriteria(bool withRegression);
   void printOptimumValue();
 
