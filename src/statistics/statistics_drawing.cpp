@@ -125,7 +125,7 @@ void drawFit(ui::Canvas& pic, const SeriesFrame& frame, const RecordSeries& seri
   const auto labels = weightsText(fit);
   for (int g = 1; g <= fit.NG; ++g) {
     const double x = frame.xOfDays(fit.X[g] * kCentury + JDk0 - frame.JD0);
-    const double r = 0.3 * fit.W[g];
+    const double r = 0.12 * fit.W[g];
     pic.circle(x, fit.Ybar[g], std::max(r, 0.03), ui::kMagenta);
     if (textVes) pic.text(x + r + 0.1, fit.Ybar[g], labels[static_cast<std::size_t>(g - 1)], color);
   }

@@ -49,22 +49,22 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
           {"Меркурий", "Венера", "Земля", "Марс", "Юпитер", "Сатурн", "Уран", "Нептун", "Плутон",
            "Ксена", "Луна"},
           2)
-      .in("gLoad").at(0, 0).span(1, 3).inColumns(6);
+      .in("gLoad").at(0, 0).span(1, 4).inColumns(6);
   options("par", "Параметр", {"AlfaP", "AlfaU", "Betta", "Eks", "Rsr", "W*", "AlfaL0", "Ves"}, 0)
-      .in("gLoad").at(1, 0).span(1, 3).inColumns(8);
+      .in("gLoad").at(1, 0).span(1, 4).inColumns(8);
   button("load", "Загрузить данные полученные", [this] { load(); }).in("gLoad").at(2, 0);
   options("src", "", {"имитаторе", "модели"}, 0).in("gLoad").at(2, 1).inColumns(2);
-  options("sim", "", {"New", "JPL", "Kin"}, 0).in("gLoad").at(2, 2).inColumns(3);
+  options("sim", "", {"New", "JPL", "Kin"}, 0).in("gLoad").at(2, 2).span(1, 2).inColumns(3);
   field("plan", "план №", "1").in("gLoad").at(3, 0).chars(4);
   field("exp", "эксперимент №", "1").in("gLoad").at(3, 1).chars(4);
   check("fixAlfa", "Fix(Alfa)").in("gLoad").at(4, 0);
   check("asText", "как текст").in("gLoad").at(4, 1);
-  check("starP", "*P").in("gLoad").at(5, 0);
-  check("starU", "*U").in("gLoad").at(5, 1);
-  field("ypc", "лет в 1 см", "1").in("gLoad").at(6, 0).chars(8);
-  field("upc", "единиц в 1 см", "1").in("gLoad").at(6, 1).chars(8);
-  check("overlay", "с наложением цветом №").in("gLoad").at(7, 0);
-  field("color", "", "12").in("gLoad").at(7, 1).chars(3);
+  check("starP", "*P").in("gLoad").at(4, 2);
+  check("starU", "*U").in("gLoad").at(4, 3);
+  field("ypc", "лет в 1 см", "1").in("gLoad").at(5, 0).chars(8);
+  field("upc", "единиц в 1 см", "1").in("gLoad").at(5, 1).chars(8);
+  check("overlay", "с наложением цветом №").in("gLoad").at(5, 2);
+  field("color", "", "12").in("gLoad").at(5, 3).chars(3);
 
   // ---- what was loaded ----
   group("gRes", "Загружено").at(1, 0);
@@ -98,22 +98,22 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
   label("pointsWord", "точек").in("gFit").at(2, 2);
   options("fitKind", "", {"const", "лин", "квад"}, 1).in("gFit").at(3, 0).inColumns(3);
   check("ves1", "+Ves=1").in("gFit").at(3, 1);
+  check("textVes", "+текст Ves").in("gFit").at(3, 2);
+  check("textK", "+текст k(i)").in("gFit").at(3, 3);
   field("IG", "рассчитать смещение и параметр для года IG =", "2000").in("gFit").at(4, 0).chars(6);
   field("Year0", "k0 для 1,5 .1.", "2000").in("gFit").at(4, 1).chars(6);
   check("allSizes", "+ с перебором всех вариантов разбивки выборки на группы")
       .in("gFit").at(5, 0).span(1, 2);
-  options("crit", "", {"min", "maxmin", "sr"}, 0).in("gFit").at(5, 2).inColumns(3);
-  check("textVes", "+текст Ves").in("gFit").at(6, 0);
-  check("textK", "+текст k(i)").in("gFit").at(6, 1);
+  options("crit", "", {"min", "maxmin", "sr"}, 0).in("gFit").at(5, 2).span(1, 2).inColumns(3);
   check("test", "Теста   Alfa = k0 + k1*dT + k2*dT^2 + k3*(Rnd (dT) - 0,5)")
-      .in("gFit").at(7, 0).span(1, 3);
-  group("gTest", "").in("gFit").at(8, 0).span(1, 3);
+      .in("gFit").at(6, 0).span(1, 4);
+  group("gTest", "").in("gFit").at(7, 0).span(1, 4);
   field("tk0", "k0", "0").in("gTest").at(0, 0).chars(8);
   field("tk1", "k1", "1").in("gTest").at(0, 1).chars(8);
   field("tk2", "k2", "0").in("gTest").at(0, 2).chars(8);
   field("tk3", "k3", "1").in("gTest").at(0, 3).chars(8);
-  button("fit", "Аппроксимировать данные выборки", [this] { fit(); }).in("gFit").at(9, 0);
-  group("gK", "").in("gFit").at(10, 0).span(1, 3);
+  button("fit", "Аппроксимировать данные выборки", [this] { fit(); }).in("gFit").at(8, 0);
+  group("gK", "").in("gFit").at(9, 0).span(1, 4);
   field("k0", "k0=", "").in("gK").at(0, 0).chars(18).locked();
   field("k1", "k1=", "").in("gK").at(0, 1).chars(18).locked();
   field("k2", "k2=", "").in("gK").at(0, 2).chars(18).locked();
@@ -123,17 +123,19 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
   field("parIG", "параметр для года IG", "").in("gK").at(2, 0).chars(18).locked();
 
   // ---- the secular-shift files ----
-  group("gShift", "Вековые смещения").at(4, 0);
+  // The file as text, the shift files and the navigation, beside the approximation.
+  group("gSide", "").at(3, 1);
+  textArea("fileText", "").in("gSide").at(0, 0).locked();
+  group("gShift", "Вековые смещения").in("gSide").at(1, 0);
   button("shiftLoad", "Смещение в файле =", [this] { loadShifts(); }).in("gShift").at(0, 0);
   field("shiftFile", "", "").in("gShift").at(0, 1).chars(18).locked();
   button("shiftSet", "Изменить смещение в файле на рассчитанное", [this] { replaceShift(); })
       .in("gShift").at(1, 0);
 
-  // ---- the picture, the file as text, navigation ----
-  picture("pic", "", 24, 13).at(0, 1).span(3, 1).onMouse(
+  // ---- the picture, navigation ----
+  picture("pic", "", 22, 12).at(0, 1).span(3, 1).onMouse(
       [this](double x, double y, ui::MouseButton b) { pick(x, y, b); });
-  textArea("fileText", "").at(3, 1).locked();
-  group("gNav", "").at(4, 1);
+  group("gNav", "").in("gSide").at(2, 0);
   button("save", "Сохранить график как", [this] { savePicture(); }).in("gNav").at(0, 0);
   field("picName", "", "Orvant6").in("gNav").at(0, 1).chars(16);
   button("toPlan", "К плану", [this] { workbench().show(kPlanScreen); }).in("gNav").at(0, 2);
@@ -401,6 +403,9 @@ void StatisticsScreen::fit() {
 
   ui::Canvas& pic = f.canvas("pic");
   if (in.allSizes) {
+    // On the picture's own size: the sizes are not a time axis.
+    const ui::Control& c = control("pic");
+    if (pic.widthCm() != c.widthCm || pic.heightCm() != c.heightCm) pic.resize(c.widthCm, c.heightCm);
     drawSizes(pic, result_, unit);
     shown_ = false;  // the picture shows the sizes now, not the series
     return;
@@ -426,6 +431,8 @@ void StatisticsScreen::showShiftRows() {
   }
   printLines(form().canvas("pic"), lines);
   shown_ = false;  // the picture shows the rows now
+  // The rows are wider than the picture: the text box shows them whole.
+  form().setText("fileText", joined(lines));
 }
 
 void StatisticsScreen::showShiftBox() {

@@ -2,6 +2,7 @@
 // points, the fits and the shift files, with the messages of bad input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -259,6 +260,42 @@ TEST(StatisticsScreen, DrawingAbove3000SquareCentimetresIsAskedFirst) {
   EXPECT_TRUE(b.desk.dialogs().empty());
 }
 
+TEST(StatisticsScreen, OverlayDrawsOnTheAxesOfTheFirstSeries) {
+  ScreenBench b;
+  ui::Form& f = b.form();
+  ASSERT_TRUE(writeShortFile(b.state, "NEW/Orvant3Nab.txt", kJ2000, threeYears()));
+  // The same records one year later in the JPL file.
+  ASSERT_TRUE(writeShortFile(b.state, "JPL/Orvant3Nab.txt", kJ2000 + 365.25, threeYears()));
+  ASSERT_TRUE(f.press("load"));
+  f.tick("overlay", true);
+  f.type("color", "9");
+  f.type("ypc", "5");  // the overlay keeps the first drawing's scale
+  f.setOption("sim", 1);
+  ASSERT_TRUE(f.press("load"));
+  ASSERT_TRUE(b.desk.dialogs().empty()) << b.lastDialog();
+  const auto points = b.shapes(Shape::Type::Point);
+  ASSERT_EQ(points.size(), 6u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(points[i].color, ui::kBlack);
+    EXPECT_EQ(points[3 + i].color, ui::qbColor(9));
+    EXPECT_NEAR(points[3 + i].x1, points[i].x1 + 1, 1e-9);  // one year later, one year per cm
+  }
+  // A fit over the overlay, with the weights printed.
+  f.type("N2", "3");
+  f.tick("textVes", true);
+  ASSERT_TRUE(f.press("fit"));
+  ASSERT_TRUE(b.desk.dialogs().empty()) << b.lastDialog();
+  EXPECT_EQ(b.shapes(Shape::Type::Point).size(), 6u);
+  std::vector<std::string> texts;
+  for (const auto& t : b.shapes(Shape::Type::Text)) texts.push_back(t.text);
+  for (const char* want : {"i=  2   Ves=  1", "VesMax=  1", "VesSum=  3"})
+    EXPECT_NE(std::find(texts.begin(), texts.end(), want), texts.end()) << want;
+  // Unticked, the next load starts a new drawing.
+  f.tick("overlay", false);
+  ASSERT_TRUE(f.press("load"));
+  EXPECT_EQ(b.shapes(Shape::Type::Point).size(), 3u);
+}
+
 TEST(StatisticsScreen, MousePicksFirstAndLastPointAndTheDateToAdd) {
   ScreenBench b;
   ui::Form& f = b.form();
@@ -463,6 +500,10 @@ TEST(StatisticsScreen, ShiftFilesLoadReplaceAndRefuse) {
   for (const auto& t : b.shapes(Shape::Type::Text))
     rowShown = rowShown || t.text.rfind("   3    dAlfaP100  = 0001.0000", 0) == 0;
   EXPECT_TRUE(rowShown);
+  EXPECT_NE(f.text("fileText").find("\n   3    dAlfaP100  = 0001.0000    dAlfaU100  = 0002.0000"
+                                    "    dBetta100  = 003.00000    dEks100  = 004.0000"
+                                    "    dRsr100  = 0005.0000    dW100  = 006.0000\n"),
+            std::string::npos);
 
   f.type("dY", "12,3456789");
   ASSERT_TRUE(f.press("shiftSet"));
