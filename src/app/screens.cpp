@@ -4,6 +4,7 @@
 #include "initial/system_velocity_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
+#include "simulation/run_screen.h"
 #include "design/plans_screen.h"
 #include "statistics/statistics_screen.h"
 #include "statistics/weights_screen.h"
@@ -16,6 +17,7 @@ namespace orvant {
 void registerAllScreens(ui::Workbench& workbench) {
   (void)workbench;  // no screen is registered yet
   workbench.add<InitialDataScreen>(1);
+  workbench.add<simulation::RunScreen>(2);
   workbench.add<SystemVelocityScreen>(4);
   workbench.add<statistics::StatisticsScreen>(6);
   workbench.add<design::PlanTestsScreen>(8);
