@@ -1,7 +1,6 @@
 #include "initial/initial_data_screen.h"
 
 #include <cmath>
-#include <cstdio>
 #include <utility>
 
 #include "initial/initial_data.h"
@@ -49,25 +48,9 @@ constexpr int kScaleMin = 1, kScaleMax = 30000, kScaleStart = 3000;  // 3000: Mx
 
 // The picture shows the region (-10, 12) .. (10, -10) in units of Mx1.
 constexpr double kViewLeft = -10, kViewTop = 12, kViewRight = 10, kViewBottom = -10;
-constexpr double kPictureWidthCm = 15, kPictureHeightCm = 16.5;
+constexpr double kPictureWidthCm = 15.5, kPictureHeightCm = 17.05;
 
 std::string kUchId(int i) { return "kUch" + std::to_string(i); }
-
-// A number in the boxes of the masses and constants: up to 15 digits with the decimal comma, E
-// notation when the magnitude needs it, and as many digits as it takes for the text to read back
-// as the same number.
-std::string wideNumber(double x) {
-  char buf[64];
-  for (int digits : {15, 16, 17}) {
-    std::snprintf(buf, sizeof buf, "%.*G", digits, x);
-    const auto back = parseNumber(buf);
-    if (back && *back == x) break;
-  }
-  std::string s = buf;
-  for (char& c : s)
-    if (c == '.') c = ',';
-  return s;
-}
 
 ui::Color bodyColor(int i) {
   constexpr int palette[11] = {12, 8, 6, 1, 4, 5, 3, 2, 9, 0, 13};
@@ -82,8 +65,13 @@ std::string scaleText(int position) {
 
 InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Параметры объектов и начальные данные") {
+  // Two panes side by side, each with its own rows: the data on the left, the picture, the
+  // corrections and the orbit check on the right.
+  group("left", "").at(0, 0);
+  group("right", "").at(0, 1);
+
   // ---- date and source ----
-  group("dateGroup", "Дата данных").at(0, 0);
+  group("dateGroup", "Дата данных").in("left").at(0, 0);
   field("Year1", "Год", "1801").in("dateGroup").at(0, 0).chars(7);
   field("Month1", "Месяц", "1").in("dateGroup").at(1, 0).chars(7);
   field("Day1", "День", "1,5").in("dateGroup").at(2, 0).chars(7);
@@ -91,42 +79,47 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
   button("GJ", "G->J", [this] { gregorianToJulian(); }).in("dateGroup").at(4, 0);
   button("JG", "J->G", [this] { julianToGregorian(); }).in("dateGroup").at(4, 1);
 
-  group("sourceGroup", "Источник данных").at(0, 1);
+  group("sourceGroup", "Источник данных").in("left").at(0, 1);
   options("source", "", {kSourceCaptions.begin(), kSourceCaptions.end()}, 2).in("sourceGroup").at(0, 0);
   button("load", "Загрузить на заданную дату ", [this] { load(); }).in("sourceGroup").at(1, 0);
-  check("kodMoon", "Земля-Луна и Ксена=Луна").in("sourceGroup").at(2, 0).onChange([this] {
-    moonModeChanged();
-  });
-  check("kodBary", "Bary").in("sourceGroup").at(3, 0);
 
-  group("constGroup", "Масса Солнца и постоянные").at(0, 2);
+  group("constGroup", "Масса Солнца и постоянные").in("left").at(0, 2);
   field("mSol", "mSol, кг", "").in("constGroup").at(0, 0).chars(17);
   field("gamma", "gamma, н*м^2/кг^2", "").in("constGroup").at(1, 0).chars(17);
   field("Lae", "Lae, км", "").in("constGroup").at(2, 0).chars(17);
+  check("kodMoon", "Земля-Луна и Ксена=Луна").in("constGroup").at(3, 0).onChange([this] {
+    moonModeChanged();
+  });
+  check("kodBary", "Bary").in("constGroup").at(4, 0);
   button("calc", "Рассчитать по параметрам орбит начальные данные", [this] { calculate(); })
       .in("constGroup")
-      .at(3, 0)
+      .at(5, 0)
       .span(1, 2);
-  button("save", "Сохранить параметры и данные в файле №", [this] { save(); }).in("constGroup").at(4, 0);
-  field("fileN", "", "1").in("constGroup").at(4, 1).chars(5);
+  button("save", "Сохранить параметры и данные в файле №", [this] { save(); }).in("constGroup").at(6, 0);
+  field("fileN", "", "1").in("constGroup").at(6, 1).chars(5);
 
   // ---- the objects: participation in the model ----
-  group("objects", "Участие объектов в модели").at(1, 0).span(1, 3);
+  group("objects", "Участие объектов в модели").in("left").at(1, 0).span(1, 3);
   for (int i = 0; i <= 10; ++i)
     check(kUchId(i), kNames[i], i <= 9).in("objects").at(0, i).onChange([this, i] {
       participationChanged(i);
     });
 
   // ---- the table ----
-  options(kView, "", {"параметры орбит объектов", "начальные данные"}, 0).at(2, 0).span(1, 3).inColumns(2)
+  options(kView, "", {"параметры орбит объектов", "начальные данные"}, 0)
+      .in("left")
+      .at(2, 0)
+      .span(1, 3)
+      .inColumns(2)
       .onChange([this] { showTable(); });
   {
-    ui::Control& t = table("tab", "", 11, kParameterColumns).at(3, 0).span(1, 3);
+    // Columns wide enough for 14 characters: "-4498396,440731" thousand km.
+    ui::Control& t = table("tab", "", 11, kParameterColumns).in("left").at(3, 0).span(1, 3).chars(14);
     for (int i = 0; i <= 10; ++i) t.rowCaptions.push_back(std::to_string(i));
   }
 
   // ---- corrections of the initial state ----
-  group("centre", "Центр масс и скорость Солнца").at(4, 0).span(1, 3);
+  group("centre", "Центр масс и скорость Солнца").in("left").at(4, 0).span(1, 3);
   button("cmFind", "Найти координаты ЦМ системы", [this] { findCentre(); }).in("centre").at(0, 0);
   button("cmOrigin", "ЦМ системы в начало координат", [this] { centreToOrigin(); }).in("centre").at(1, 0);
   button("vsol", "Найти по Vpl скорость Солнца Vsol", [this] { sunVelocity(); }).in("centre").at(0, 1);
@@ -137,7 +130,7 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
   field("Zcm", "Zcm, тыс.км", "").in("centre").at(2, 2).chars(14).locked();
 
   // ---- other screens ----
-  group("nav", "").at(5, 0).span(1, 3);
+  group("nav", "").in("left").at(5, 0).span(1, 3);
   button("toModel", "К моделированию", [this] { toModelling(); }).in("nav").at(0, 0);
   int k = 1;
   for (const NavButton& b : kNavigation) {
@@ -148,29 +141,28 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
   button("exit", "Выход", [this] { workbench().quit(); }).in("nav").at(k / 6, k % 6);
 
   // ---- the picture of the bodies ----
-  picture("pic", "", kPictureWidthCm, kPictureHeightCm).at(0, 3).span(4, 1);
-  group("scaleGroup", "").at(4, 3);
-  scroll("scale", "", kScaleMin, kScaleMax, kScaleStart).in("scaleGroup").at(0, 0).onChange([this] {
+  picture("pic", "", kPictureWidthCm, kPictureHeightCm).in("right").at(0, 0).span(1, 2);
+  scroll("scale", "", kScaleMin, kScaleMax, kScaleStart).in("right").at(1, 0).onChange([this] {
     scaleChanged();
   });
-  label("scaleText", scaleText(kScaleStart)).in("scaleGroup").at(1, 0);
+  label("scaleText", scaleText(kScaleStart)).in("right").at(1, 1);
 
   // ---- the two-body orbit check of the traced object (built by the check itself) ----
-  group("check", "Проверка орбиты").at(5, 3);
-  options("traced", "", {kNames, kNames + 12}, 1).in("check").at(0, 0).span(4, 1).inColumns(2).onChange(
+  group("check", "Проверка орбиты").in("right").at(2, 0).span(1, 2);
+  options("traced", "", {kNames, kNames + 12}, 1).in("check").at(0, 0).span(1, 3).inColumns(6).onChange(
       [this] { tracedChanged(); });
-  field("H0", "Шаг решения уравнений, с", "3600").in("check").at(0, 1).chars(6);
+  field("H0", "Шаг решения уравнений, с", "3600").in("check").at(1, 0).chars(6);
   field("NC0", "NC0, шагов", "1000").in("check").at(1, 1).chars(6);
-  field("kShag", "kShag", "100").in("check").at(2, 1).chars(6);
-  field("dAlfa", "+/-dAlfa, град", "1").in("check").at(3, 1).chars(6);
-  check("kSun", "при Vsol=const").in("check").at(4, 0);
+  field("kShag", "kShag", "100").in("check").at(2, 0).chars(6);
+  field("dAlfa", "+/-dAlfa, град", "1").in("check").at(2, 1).chars(6);
+  check("kSun", "при Vsol=const").in("check").at(2, 2);
   button("checkStart", "Проверить параметры орбиты и ошибку их определения программой", {})
       .in("check")
-      .at(5, 0)
-      .span(1, 2);
-  button("checkStop", "Остановить", {}).in("check").at(6, 0);
-  button("checkGo", "Продолжить ", {}).in("check").at(6, 1);
-  button("checkSteps", "сделать NC0 шагов", {}).in("check").at(7, 0);
+      .at(3, 0)
+      .span(1, 3);
+  button("checkStop", "Остановить", {}).in("check").at(4, 0);
+  button("checkGo", "Продолжить ", {}).in("check").at(4, 1);
+  button("checkSteps", "сделать NC0 шагов", {}).in("check").at(4, 2);
 
   hidden(kRefresh, [this] { refreshInitialView(); });
 }
@@ -484,9 +476,9 @@ void InitialDataScreen::scaleChanged() {
 
 void InitialDataScreen::showConstants() {
   const State& s = state();
-  form().setText("mSol", wideNumber(s.m[0]));
-  form().setText("gamma", wideNumber(s.gamma));
-  form().setText("Lae", wideNumber(s.Lae / 1000));
+  form().setText("mSol", fullNumber(s.m[0]));
+  form().setText("gamma", fullNumber(s.gamma));
+  form().setText("Lae", fullNumber(s.Lae / 1000));
 }
 
 void InitialDataScreen::switchToInitialView() {

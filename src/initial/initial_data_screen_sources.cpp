@@ -1,6 +1,7 @@
 #include "initial/initial_data_screen_sources.h"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "earthrotation/etut.h"
@@ -10,6 +11,7 @@
 #include "ephemeris/theory_planets.h"
 #include "initial/param_file.h"
 #include "model/calendar.h"
+#include "model/format.h"
 #include "model/messages.h"
 
 namespace orvant {
@@ -196,6 +198,19 @@ void splitEarthMoon(State& s, bool bary) {
 
 void finishLoad(State& s) {
   for (int i = 1; i <= 10; ++i) s.V0sr[i] = s.W0sr[i] * s.R0sr[i];
+}
+
+std::string fullNumber(double x) {
+  char buf[64];
+  for (int digits : {15, 16, 17}) {
+    std::snprintf(buf, sizeof buf, "%.*G", digits, x);
+    const auto back = parseNumber(buf);
+    if (back && *back == x) break;
+  }
+  std::string s = buf;
+  for (char& c : s)
+    if (c == '.') c = ',';
+  return s;
 }
 
 void fillPpar(State& s) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "model/state.h"
@@ -78,6 +79,11 @@ void splitEarthMoon(State& s, bool bary);
 
 // Common end of every load: V0sr(i) = W0sr(i)*R0sr(i) for i = 1..10.
 void finishLoad(State& s);
+
+// A number shown whole in a box of the initial-data screens: the fewest of 15, 16 or 17 significant
+// digits that read back as the same number, the decimal comma, E notation when the magnitude needs
+// it ("1,98976E+30", "6,67259E-11", "149597870,691").
+std::string fullNumber(double x);
 
 // "К моделированию": Ppar(i, 1..7) = AlfaP0, AlfaU0, Betta0, Eks0, R0sr, W0sr, AlfaL of
 // objects 1..10.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "initial/initial_data_screen.h"
+#include "initial/initial_data_screen_sources.h"
 #include "model/format.h"
 #include "model/messages.h"
 #include "model/state.h"
@@ -57,21 +58,21 @@ SystemVelocityScreen::SystemVelocityScreen(State& s, ui::Workbench& wb)
   group("rows", "").at(2, 0);
   for (int r = 1; r <= 5; ++r) {
     const Motion& m = kMotions[r - 1];
-    const int line = 2 * (r - 1);
-    check(rowId("row", r), m.caption).in("rows").at(line, 0).span(1, 7);
+    const int line = 3 * (r - 1);
+    check(rowId("row", r), m.caption).in("rows").at(line, 0).span(1, 4);
     field(rowId("V", r), "V", m.v).in("rows").at(line + 1, 0).chars(7);
     field(rowId("Alfa", r), "Alfa", m.alfa).in("rows").at(line + 1, 1).chars(7);
     field(rowId("Betta", r), "Betta", m.betta).in("rows").at(line + 1, 2).chars(7);
     options(rowId("sign", r), "", {"+", "--"}, 0).in("rows").at(line + 1, 3).inColumns(2);
-    field(rowId("VX", r), "VX", "").in("rows").at(line + 1, 4).chars(11).locked();
-    field(rowId("VY", r), "VY", "").in("rows").at(line + 1, 5).chars(11).locked();
-    field(rowId("VZ", r), "VZ", "").in("rows").at(line + 1, 6).chars(11).locked();
+    field(rowId("VX", r), "VX", "").in("rows").at(line + 2, 0).chars(18).locked();
+    field(rowId("VY", r), "VY", "").in("rows").at(line + 2, 1).chars(18).locked();
+    field(rowId("VZ", r), "VZ", "").in("rows").at(line + 2, 2).chars(18).locked();
   }
 
   group("sums", "").at(3, 0);
-  field("VXsum", "VXsum", "").in("sums").at(0, 0).chars(11).locked();
-  field("VYsum", "VYsum", "").in("sums").at(0, 1).chars(11).locked();
-  field("VZsum", "VZsum", "").in("sums").at(0, 2).chars(11).locked();
+  field("VXsum", "VXsum", "").in("sums").at(0, 0).chars(18).locked();
+  field("VYsum", "VYsum", "").in("sums").at(0, 1).chars(18).locked();
+  field("VZsum", "VZsum", "").in("sums").at(0, 2).chars(18).locked();
 
   group("commands", "").at(4, 0);
   button("decompose", "Разложить по осям отмеченные скорости и просуммировать",
@@ -127,17 +128,17 @@ void SystemVelocityScreen::decomposeMarked() {
     const auto betta = f.number(rowId("Betta", r));
     if (!v || !alfa || !betta) return f.message(kMsgBadInput, kTitle7);
     const Components c = decompose(state(), *v, *alfa, *betta, f.option(rowId("sign", r)) == 1);
-    f.setNumber(rowId("VX", r), c.vx);
-    f.setNumber(rowId("VY", r), c.vy);
-    f.setNumber(rowId("VZ", r), c.vz);
+    f.setText(rowId("VX", r), fullNumber(c.vx));
+    f.setText(rowId("VY", r), fullNumber(c.vy));
+    f.setText(rowId("VZ", r), fullNumber(c.vz));
     sum.vx += c.vx;
     sum.vy += c.vy;
     sum.vz += c.vz;
     drawMotion(c, *mv, kMotions[r - 1].color);
   }
-  f.setNumber("VXsum", sum.vx);
-  f.setNumber("VYsum", sum.vy);
-  f.setNumber("VZsum", sum.vz);
+  f.setText("VXsum", fullNumber(sum.vx));
+  f.setText("VYsum", fullNumber(sum.vy));
+  f.setText("VZsum", fullNumber(sum.vz));
   drawMotion(sum, *mv, ui::kBlack);
 
   const Components ref = decompose(state(), kRefV, kRefAlfa, kRefBetta, false);

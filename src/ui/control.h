@@ -61,7 +61,8 @@ struct Control {
   int row = -1;        // grid cell inside the container; -1: the next free row, column 0
   int col = 0;
   int rowSpan = 1, colSpan = 1;
-  int width = 0;       // Field: width in characters (0: the toolkit's default)
+  int width = 0;       // Field: width in characters (0: the toolkit's default);
+                       // Table: least width of a column in characters
   int across = 1;      // Options: entries laid out in this many columns
   bool readOnly = false;  // Field, Text, Table: the user cannot edit it
 

@@ -160,8 +160,12 @@ void QtForm::build(const Control& c, Item& it) {
       it.table->setVerticalHeaderLabels(rows);
       if (c.readOnly) it.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
       it.table->resizeColumnsToContents();
+      // Columns at least 90 pixels, or as wide as `chars` digits when the screen asks for it.
+      const int least = c.width > 0
+                            ? it.table->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (c.width + 2)
+                            : 90;
       for (int col = 0; col < it.table->columnCount(); ++col)
-        it.table->setColumnWidth(col, std::max(it.table->columnWidth(col), 90));
+        it.table->setColumnWidth(col, std::max(it.table->columnWidth(col), least));
       int w = it.table->verticalHeader()->sizeHint().width() + 4;
       for (int col = 0; col < it.table->columnCount(); ++col) w += it.table->columnWidth(col);
       const int h = it.table->horizontalHeader()->sizeHint().height() + 4 +
