@@ -101,22 +101,22 @@ OptimisationScreen::OptimisationScreen(State& s, ui::Workbench& wb)
       .in("plan").at(2, 0).span(1, 2);
   options("nabSource", "", {"New", "JPL", "Kin"}, 0).in("plan").at(2, 2).inColumns(3);
 
-  group("run", "Эксперименты").at(2, 0);
+  group("series", "Эксперименты").at(2, 0);
   button("run", "4-1-Выполнить на математической модели (форма2) эксперименты с №",
          [this] { runSeries(); })
-      .in("run").at(0, 0);
-  field("expFrom", "", "1").in("run").at(0, 1).chars(4);
-  field("expTo", "по №", "1").in("run").at(0, 2).chars(4);
-  label("progress", "").in("run").at(1, 0).span(1, 3);
+      .in("series").at(0, 0);
+  field("expFrom", "", "1").in("series").at(0, 1).chars(4);
+  field("expTo", "по №", "1").in("series").at(0, 2).chars(4);
+  label("progress", "").in("series").at(1, 0).span(1, 3);
   button("weights", "Весовые коэффициенты и данные моделирования *", [this] { openWeights(); })
-      .in("run").at(2, 0);
+      .in("series").at(2, 0);
   button("allShifts", "Рассчитать смещения всех экспериментов", [this] { computeAllShifts(); })
-      .in("run").at(3, 0);
-  field("shiftPlanet", "планета №", "1").in("run").at(3, 1).chars(3);
-  field("NCP0", "с разбивкой выборки на группы по", "1").in("run").at(4, 0).chars(4);
-  options("fitKind", "", {"const", "лин", "квад"}, 1).in("run").at(4, 1).inColumns(3);
-  field("IG", "рассчитать смещение для года IG =", "2000").in("run").at(5, 0).chars(6);
-  field("Year0", "k0 для 1,5 .1.", "2000").in("run").at(5, 1).chars(6);
+      .in("series").at(3, 0);
+  field("shiftPlanet", "планета №", "1").in("series").at(3, 1).chars(3);
+  field("NCP0", "с разбивкой выборки на группы по", "1").in("series").at(4, 0).chars(4);
+  options("fitKind", "", {"const", "лин", "квад"}, 1).in("series").at(4, 1).inColumns(3);
+  field("IG", "рассчитать смещение для года IG =", "2000").in("series").at(5, 0).chars(6);
+  field("Year0", "k0 для 1,5 .1.", "2000").in("series").at(5, 1).chars(6);
 
   group("crit", "Критерий").at(3, 0);
   group("planets", "и использовать планеты").in("crit").at(0, 0);
