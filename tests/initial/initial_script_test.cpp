@@ -121,6 +121,9 @@ TEST(InitialDataScript, EverySourceSavedAndLoadedBack) {
     script += "press 1 \"Рассчитать по параметрам орбит начальные данные\"\n";
     script += dump();
     script += "press 1 \"Сохранить параметры и данные в файле №\"\n";
+    // Other data in between, so that only the file can bring the saved state back.
+    script += "set 1 Year1 1950\nchoose 1 \"New0 (JD)\"\npress 1 \"Загрузить на заданную дату \"\n"
+              "press 1 \"Рассчитать по параметрам орбит начальные данные\"\n";
     script += "choose 1 \"параметры и данные из файла\"\npress 1 \"Загрузить на заданную дату \"\n";
     script += dump();
   }
