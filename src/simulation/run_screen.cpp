@@ -96,8 +96,8 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
   // ---- the orbit parameters of the traced body ----
   group("gOrb", "Параметры орбиты").at(2, 1).span(3, 1);
   field("Nrec", "К-во оборотов, шт", "").in("gOrb").at(0, 0).chars(8).locked();
-  field("periDate", "AlfaP пройден", "").in("gOrb").at(1, 0).chars(12).locked();
-  field("nodeDate", "AlfaU пройден", "").in("gOrb").at(1, 1).chars(12).locked();
+  field("periDate", "AlfaP пройден", "").in("gOrb").at(1, 0).chars(16).locked();
+  field("nodeDate", "AlfaU пройден", "").in("gOrb").at(1, 1).chars(16).locked();
   field("AlfaP", "AlfaP, град", "").in("gOrb").at(2, 0).chars(14).locked();
   check("plotdAlfaP", "dAlfaP, сек", true).in("gOrb").at(2, 1);
   field("dAlfaP", "", "").in("gOrb").at(2, 2).chars(14).locked();
@@ -324,11 +324,14 @@ void RunScreen::runLoop() {
 
 // ---- showing ----
 
+// The date of a passage, "dd.mm.yyyy hh:mm".
 void RunScreen::showDate(std::string_view id) {
   State& s = state();
   if (!DateFromJD(s, s.JD)) return;
-  form().setText(id, screenNumber(s.Day, 3) + "." + std::to_string(s.Month) + "." +
-                         std::to_string(s.Year));
+  DayToHMS(s, s.Day);
+  form().setText(id, formatMask(fix(s.Day), "00") + "." + formatMask(s.Month, "00") + "." +
+                         std::to_string(s.Year) + " " + formatMask(s.Hh, "00") + ":" +
+                         formatMask(s.Mm, "00"));
 }
 
 void RunScreen::showStart() {
@@ -405,7 +408,7 @@ void RunScreen::showProgress() {
   const State& s = state();
   const double real = run_.realSeconds();
   const long long steps = run_.steps();
-  if (real > realAtDisplay_) {
+  if (steps > stepsAtDisplay_ && real > realAtDisplay_) {
     stepsPerSecond_ = static_cast<double>(steps - stepsAtDisplay_) / (real - realAtDisplay_);
   }
   stepsAtDisplay_ = steps;

@@ -14,6 +14,7 @@
 // "с №" (`expFrom`) to its "по №" (`expTo`).
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -71,6 +72,8 @@ class RunScreen : public ui::Screen, private RunObserver {
   void plotChanges();
   double plotX();            // horizontal position of the present model time, cm
   void graphAxes();
+  // One point of plotted series k, joined to its previous point by a line.
+  void plotPoint(int k, double x, double y, ui::Color color);
 
   // ---- RunObserver ----
   void displayPoint(const ExperimentRun& run) override;
@@ -79,10 +82,16 @@ class RunScreen : public ui::Screen, private RunObserver {
   void processEvents() override;
 
   ExperimentRun run_;
-  // Scales of the plots: days per cm of the time axis, arc seconds per cm of the changes, thousand
-  // km per cm of X, Y, Z (energy: cm per per cent), and the offset of the zero line, cm.
+  // Scales of the plots (run_screen_drawing.cpp): days per cm of the time axis, arc seconds per cm
+  // of the changes, thousand km per cm of X, Y, Z (and of the energy check), and the offset of the
+  // zero line, cm.
   double scaleT_ = 100, scaleA_ = 100, scaleXYZ_ = 10000, offsetY_ = 0;
   double lastPlotX_ = -1;      // the last horizontal position plotted (a smaller one wraps)
+  struct PlotPoint {
+    double x = 0, y = 0;
+    bool set = false;
+  };
+  std::array<PlotPoint, 11> last_{};  // the last point of each series: X, Y, Z, dE, dM, changes
   long orbitPoints_ = 0;       // points on the animation picture since it was last cleared
   long long stepsAtDisplay_ = 0;
   double realAtDisplay_ = 0;

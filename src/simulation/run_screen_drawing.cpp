@@ -3,8 +3,9 @@
 // against the model time.
 //
 // Plot scales (boxes under the pictures): the time axis in days per cm, wrapping to the left edge
-// (and clearing) when it reaches the right one; X, Y, Z in thousand km per cm and the energy check
-// dEsys, dMsys in cm per per cent (the same box); the changes in units per cm, the units being arc
+// (and clearing) when it reaches the right one; X, Y, Z in thousand km per cm, and with the same
+// box the energy check dEsys, dMsys at 10^6/box cm per per cent (100 cm per per cent at the box's
+// default 10000); the changes in units per cm, the units being arc
 // seconds (dAlfaP, dAlfaU, dBetta), 1e-6 (dEks), thousand km (dRsr) and 1e-3 day (dPeriod); the
 // zero line shifted up by the offset, cm.
 #include <cmath>
@@ -45,6 +46,7 @@ void RunScreen::clearPictures() {
   graph.clear();
   graph.setView(0, kGraphH / 2, kGraphW, -kGraphH / 2);
   lastPlotX_ = -1;
+  last_ = {};
   graphAxes();
 }
 
@@ -105,10 +107,25 @@ double RunScreen::plotX() {
   if (x < lastPlotX_) {
     ui::Canvas& graph = form().canvas("graph");
     graph.clear();
+    last_ = {};
     graphAxes();
   }
   lastPlotX_ = x;
   return x;
+}
+
+void RunScreen::plotPoint(int k, double x, double y, ui::Color color) {
+  ui::Canvas& graph = form().canvas("graph");
+  PlotPoint& p = last_[static_cast<std::size_t>(k)];
+  if (!std::isfinite(y) || std::fabs(y) > kGraphH) {
+    p.set = false;
+    return;
+  }
+  if (p.set)
+    graph.line(p.x, p.y, x, y, color);
+  else
+    graph.point(x, y, color);
+  p = {x, y, true};
 }
 
 // At a display point: X, Y, Z of the traced body relative to the centre, and the energy check.
@@ -121,17 +138,13 @@ void RunScreen::plotDisplay() {
   const double x = plotX();
   const int n = run_.n(), c = run_.inputs().Icen2;
   const double k = s.MK * scaleXYZ_;
-  const auto put = [&](double v, ui::Color col) {
-    const double y = v + offsetY_;
-    if (std::isfinite(y) && std::fabs(y) < kGraphH) graph.point(x, y, col);
-  };
   graph.setPen(1);
-  if (form().checked("plotX")) put((s.X[n] - s.X[c]) / k, ui::kRed);
-  if (form().checked("plotY")) put((s.Y[n] - s.Y[c]) / k, ui::kGreen);
-  if (form().checked("plotZ")) put((s.Z[n] - s.Z[c]) / k, ui::kBlue);
+  if (form().checked("plotX")) plotPoint(0, x, (s.X[n] - s.X[c]) / k + offsetY_, ui::kRed);
+  if (form().checked("plotY")) plotPoint(1, x, (s.Y[n] - s.Y[c]) / k + offsetY_, ui::kGreen);
+  if (form().checked("plotZ")) plotPoint(2, x, (s.Z[n] - s.Z[c]) / k + offsetY_, ui::kBlue);
   if (energy) {
-    put(dEsysPercent(run_.energy()) * scaleXYZ_, ui::kMagenta);
-    put(dMsysPercent(run_.energy()) * scaleXYZ_, ui::kCyan);
+    plotPoint(3, x, dEsysPercent(run_.energy()) * 1e6 / scaleXYZ_ + offsetY_, ui::kMagenta);
+    plotPoint(4, x, dMsysPercent(run_.energy()) * 1e6 / scaleXYZ_ + offsetY_, ui::kCyan);
   }
 }
 
@@ -141,10 +154,10 @@ void RunScreen::plotChanges() {
   const State& s = state();
   ui::Canvas& graph = form().canvas("graph");
   const double x = plotX();
+  int k = 5;
   const auto put = [&](const char* box, double v, ui::Color col) {
-    if (!form().checked(box)) return;
-    const double y = v / scaleA_ + offsetY_;
-    if (std::isfinite(y) && std::fabs(y) < kGraphH) graph.point(x, y, col);
+    if (form().checked(box)) plotPoint(k, x, v / scaleA_ + offsetY_, col);
+    ++k;
   };
   graph.setPen(2);
   put("plotdAlfaP", (o.AlfaPt - o.AlfaP0r) * 3600, ui::kBlack);
