@@ -346,6 +346,7 @@ void RunScreen::showStart() {
   for (const char* id : {"dEsys", "dMsys", "Xval", "Yval", "Zval", "dTmod", "dTreal", "AlfaEklip"})
     form().setText(id, "");
   form().setText("progress", "");
+  form().setNumber("Period", s.Tsid[static_cast<std::size_t>(run_.NtrF())], 6);
   if (run_.inputs().findParams) showReference();
 }
 

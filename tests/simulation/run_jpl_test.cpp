@@ -114,6 +114,22 @@ TEST_F(Jpl2Run, BackwardAcrossTheBlockBoundary) {
   EXPECT_DOUBLE_EQ(run.t(), 80 * 86400.0);
 }
 
+// "NC0 шагов" makes NC0 steps in JPL2 as in the other modes (the stop it sets is not a failure
+// of the reader).
+TEST_F(Jpl2Run, StepsCommand) {
+  s_.JD0 = kBlock2000 - 3;
+  ExperimentRun run(s_);
+  ASSERT_TRUE(run.start(inputs(1))) << s_.lastMessage;
+  simulation::LiveInputs live = run.live();
+  live.NC0 = 5;
+  ASSERT_TRUE(run.prepareSteps(live));
+  TestObserver obs(s_);
+  EXPECT_EQ(run.loop(obs), RunEnd::Stopped);
+  EXPECT_EQ(run.steps(), 5);
+  EXPECT_EQ(obs.displays, 1);
+  EXPECT_DOUBLE_EQ(s_.JDjpl, s_.JD0 + 5 * 0.25);
+}
+
 // Mercury from DE405 over about four years around 2000: perihelion, node, inclination and
 // eccentricity of the recorded passages against JPL's mean J2000 elements (Standish's table).
 // Mercury's periodic perturbations move its osculating perihelion by up to about 0.01 deg and

@@ -192,5 +192,36 @@ TEST(KeplerRun, BackwardRunRetracesForwardRun) {
   }
 }
 
+// The boxes marked * are taken at every display point: a new step from the first display on.
+TEST(KeplerRun, LiveInputsAtDisplayPoints) {
+  double e6[6];
+  mercuryWithAnomaly(30, e6);
+  State s = keplerState(1, e6);
+  ExperimentRun run(s);
+  simulation::RunInputs in = modelInputs(1);
+  in.findParams = false;
+  in.writeRecords = false;
+  in.live.NC0 = 10;
+  ASSERT_TRUE(run.start(in));
+  TestObserver obs(s);
+  simulation::LiveInputs live = in.live;
+  live.H0 = 1800;
+  live.NC0 = 20;
+  obs.live = live;
+  obs.maxDisplays = 2;
+  ASSERT_EQ(run.loop(obs), RunEnd::Stopped);
+  EXPECT_DOUBLE_EQ(run.t(), 10 * 3600.0 + 20 * 1800.0);
+  EXPECT_EQ(run.steps(), 30);
+  // A box that does not read is ignored: the values in use stay.
+  live.H0 = 0;
+  obs.live = live;
+  obs.displays = 0;
+  s.kStop = 0;
+  ASSERT_TRUE(run.resume(1, run.live()));
+  obs.maxDisplays = 1;
+  run.loop(obs);
+  EXPECT_DOUBLE_EQ(run.live().H0, 1800);
+}
+
 }  // namespace
 }  // namespace orvant::test

@@ -121,6 +121,16 @@ TEST(RunScreen, RefusedStartsShowTheirMessageAndChangeNothing) {
        "     В имитаторах New0 и JPL0 не может быть номер объекта 0 или 10\n"
        "и не может быть задано на форме 1 отдельно движение Луны и Земли",
        "Orvant7.0"},
+      {"JPL0 object 0",
+       [](ui::Form& g, State&) {
+         g.choose("kodMod", 1);
+         g.choose("simulator", 1);
+         g.tick("findParams", false);
+         g.type("Ntr", "0");
+       },
+       "     В имитаторах New0 и JPL0 не может быть номер объекта 0 или 10\n"
+       "и не может быть задано на форме 1 отдельно движение Луны и Земли",
+       "Orvant7.0"},
       {"JPL0 Moon mode",
        [](ui::Form& g, State& s) {
          g.choose("kodMod", 1);
@@ -297,6 +307,38 @@ TEST(RunScreen, DisplaysStepsAndContinue) {
   d.desk.limitDisplays(2);
   f.press("continue");
   EXPECT_EQ(r.steps(), 2021);
+}
+
+// "Записать координаты  X, Y, Z": the header, then one line per display point with the date,
+// the model time and the traced body's absolute coordinates, velocity and the energy.
+TEST(RunScreen, CoordinateFile) {
+  Desk d;
+  ui::Form& f = d.form();
+  f.tick("writeXYZ", true);
+  f.type("NExp", "5");
+  f.type("NC0", "24");
+  d.desk.limitDisplays(3);
+  f.press("start");
+  const auto lines = [&] {
+    std::vector<std::string> out;
+    std::ifstream in(d.dir.path / "Dat/Orvant1XYZ5.txt");
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+  }();
+  ASSERT_EQ(lines.size(), 7u + 3u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[1].rfind("эксперимент для объекта № 1 выполнен  ", 0), 0u);
+  EXPECT_EQ(lines[4],
+            "время в секундах/1000000     X, Y, Z и Rpl в тыс. км     VX, VY, VZ и Vpl в м/с    "
+            "энергия системы/10^18");
+  EXPECT_EQ(lines[5], "");
+  EXPECT_EQ(lines[6], "");
+  // The third display point: 72 hours after 1.5 January 2000.
+  const std::string& last = lines[9];
+  EXPECT_EQ(last.substr(0, 34), "04.500.01.2000____T= 000000000.259");
+  const double X = d.state.X[1] / d.state.MK;
+  EXPECT_NE(last.find("____X= " + formatMask(X, "000000000.000")), std::string::npos) << last;
+  EXPECT_NE(last.find("____Esys= 000000000.000"), std::string::npos) << last;  // no energy check
 }
 
 TEST(RunScreen, PlanNoticesAndHiddenStart) {
