@@ -400,7 +400,7 @@ void OptimisationScreen::showProgress(int running) {
 // ---- criterion, regression, optimum ----
 
 void OptimisationScreen::computeCriterion() {
-  if (!havePlan_) return form().message(kFitFailedOptimisation, kTitle7);
+  if (!havePlan_) return form().message(kTestCriterionFailed, kTitle7);
   const auto crit = static_cast<CriterionForm>(std::clamp(form().option("form"), 0, 3));
   // Every regression coefficient is 1 after a criterion, whatever the data (the test polynomial).
   Breg_.fill(1);
@@ -556,7 +556,8 @@ void OptimisationScreen::computeAllShifts() {
   const auto k = planNumber();
   if (!k) return;
   const auto bad = [this] { form().message("Задайте правильно данные", kTitle7); };
-  if (!havePlan_) return form().message(kRunFailed, kTitle7);
+  // The number of experiments is the plan's.
+  if (!havePlan_) return form().message("Сначала создайте план экспериментов", kTitle7);
   const auto N = integerBox("shiftPlanet", 1, kPlanets);
   const auto ncp = integerBox("NCP0", 1, 100000);
   const auto IG = form().number("IG");

@@ -509,7 +509,7 @@ TEST(OptimisationScreen, ShiftsOfAllExperiments) {
   ui::Form& f = b.form();
   f.type("planNo", "2");
   f.press("allShifts");
-  EXPECT_EQ(b.last(), "Ошибка при выполнение плана");  // no plan yet
+  EXPECT_EQ(b.last(), "Сначала создайте план экспериментов");
   ASSERT_TRUE(f.press("build"));
   // Perihelion of Mercury advancing 0.01 deg a century faster in each experiment.
   for (int e = 1; e <= 9; ++e) {

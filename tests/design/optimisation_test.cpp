@@ -55,20 +55,6 @@ TEST(OptimisationFactors, RowsOneAndFourTickedMapToTwoPlanFactors) {
   }
 }
 
-TEST(OptimisationFactors, EveryTickCountIsCountedAndOnlySixAreMapped) {
-  std::array<bool, kFactorRows + 1> ticked{};
-  PlanFactorMap map{};
-  EXPECT_EQ(mapPlanFactors(ticked, map), 0);
-  ticked.fill(true);
-  ticked[0] = false;
-  EXPECT_EQ(mapPlanFactors(ticked, map), 7);  // refused by the plan ("от 2 до 6")
-  for (int n = 1; n <= 6; ++n) EXPECT_EQ(map[at(n)], n);
-  State s;
-  Plan p;
-  EXPECT_FALSE(buildPlan(s, fillSignTables(), kOrthogonal, 7, std::nullopt, p));
-  EXPECT_EQ(s.lastMessage, "К-во факторов должно быть от 2 до 6");
-}
-
 TEST(OptimisationFactors, SettingsGoIntoTheModel) {
   State s;
   const double mSun = s.m[0];
