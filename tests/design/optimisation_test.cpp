@@ -126,7 +126,7 @@ class ModelCriterion : public ::testing::Test {
     for (auto& row : Wt) row.fill(100);
     Wt[1][1] = 50;
     Wt[2][3] = 200;
-    s.NabShift[1] = {0, 42.98, -12.5, 1.2, 5.5, 0.3, 0.01};
+    s.NabShift[1] = {0, 42.98, -12.5, -1.2, 5.5, 0.3, 0.01};  // a negative one: |Nab| and Nab differ
     s.NabShift[2] = {0, 8.6, -3.0, 0.4, 2.1, 7.0, 0.02};
     for (int e = 1; e <= 9; ++e) {
       mercury.push_back({42.98 + e, -12.5 * e, 1.2, 5.5, 0.3, 0.01});
