@@ -41,7 +41,7 @@
 #include "design/optimisation_screen.h"
 #include "model/state.h"
 #include "statistics/shifts.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 #include "ui/memory_form.h"
 #include "ui/script.h"
 #include "ui/workbench.h"
@@ -336,7 +336,7 @@ int planShifts(Context& ctx) {
     std::cerr << ui::oneLine(state.lastMessage) << '\n';
     return 1;
   }
-  std::cout << statistics::displayPath(statistics::calculatedShiftPath(static_cast<int>(*k), static_cast<int>(*N)))
+  std::cout << displayPath(statistics::calculatedShiftPath(static_cast<int>(*k), static_cast<int>(*N)))
             << '\n';
   for (const auto& line : statistics::calculatedShiftText(state, static_cast<int>(*N))) std::cout << line << '\n';
   return 0;

@@ -12,7 +12,7 @@
 #include "model/format.h"
 #include "statistics/records.h"
 #include "statistics/shifts.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 
 namespace orvant::design {
 
@@ -144,8 +144,8 @@ bool parsePlanKind(std::string_view line, int& PlanType, int& Nf) {
 bool readPlanFile(State& s, int k, PlanFile& f) {
   const std::string rel = planFilePath(k);
   std::vector<std::string> lines;
-  const statistics::ReadStatus st = statistics::readLines(statistics::fullPath(s, rel), lines);
-  if (st == statistics::ReadStatus::NotFound) {
+  const ReadStatus st = readLines(fullPath(s, rel), lines);
+  if (st == ReadStatus::NotFound) {
     s.report("Не могу найти файл " + planFileDisplay(k), kTitle7);
     return false;
   }
@@ -153,7 +153,7 @@ bool readPlanFile(State& s, int k, PlanFile& f) {
     s.report("Ошибка при чтении данных из файла " + planFileDisplay(k), kTitle7);
     return false;
   };
-  if (st != statistics::ReadStatus::Ok || lines.size() < 20) return readError();
+  if (st != ReadStatus::Ok || lines.size() < 20) return readError();
   PlanFile next;
   next.title = lines[0];
   next.kind = lines[1];
@@ -212,7 +212,7 @@ bool writePlanFile(State& s, int k, const PlanFile& f) {
   for (int N = 1; N <= kPlanets; ++N)
     for (int c = 1; c <= kShiftColumns; ++c)
       if (!std::isfinite(f.Wt[at(N)][at(c)])) return fail();
-  if (!statistics::writeFileAtomically(statistics::fullPath(s, planFilePath(k)), planFileText(s, f), true))
+  if (!writeFileAtomically(fullPath(s, planFilePath(k)), planFileText(s, f), true))
     return fail();
   return true;
 }
@@ -242,7 +242,7 @@ bool modelCriterion(State& s, int k, int Npt, const CriterionChoice& choice, con
   if (Npt < 1 || Npt >= static_cast<int>(Yexp.size())) return fail();
   for (int N = 1; N <= kPlanets; ++N) {
     if (!choice.planets[at(N)]) continue;
-    lastPath = statistics::displayPath(statistics::calculatedShiftPath(k, N));
+    lastPath = displayPath(statistics::calculatedShiftPath(k, N));
     bool loaded = false;
     {
       QuietReports quiet(s);
@@ -260,7 +260,7 @@ bool modelCriterion(State& s, int k, int Npt, const CriterionChoice& choice, con
         const double term = criterionTerm(choice.form, s.RasShift[at(N)][at(c)][at(e)],
                                           s.NabShift[at(N)][at(c)], Wt[at(N)][at(c)]);
         if (!std::isfinite(term)) {
-          lastPath = statistics::displayPath(statistics::calculatedShiftPath(k, N));
+          lastPath = displayPath(statistics::calculatedShiftPath(k, N));
           return fail();
         }
         sum += term;

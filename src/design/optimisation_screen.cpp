@@ -7,7 +7,7 @@
 #include "model/messages.h"
 #include "model/state.h"
 #include "statistics/shifts.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 #include "ui/canvas.h"
 #include "ui/clock.h"
 #include "ui/form.h"
@@ -276,7 +276,7 @@ void OptimisationScreen::loadObserved() {
   if (!statistics::loadObservedShifts(state(), sources[src], statistics::ShiftMessages::Screen15)) return;
   observedLoaded_ = true;
   form().setText("report", "");
-  report("Наблюдаемые вековые смещения: " + statistics::displayPath(statistics::observedShiftPath(sources[src])));
+  report("Наблюдаемые вековые смещения: " + displayPath(statistics::observedShiftPath(sources[src])));
   for (const auto& line : statistics::observedShiftText(state(), true)) report(line);
 }
 
@@ -378,7 +378,7 @@ void OptimisationScreen::endSeries(bool failed) {
     form().message(kRunFailed, kTitle7);
     return;
   }
-  if (sound_) sound_(statistics::fullPath(state(), kSoundFile).string());
+  if (sound_) sound_(fullPath(state(), kSoundFile).string());
 }
 
 void OptimisationScreen::showProgress(int running) {
@@ -570,7 +570,7 @@ void OptimisationScreen::computeAllShifts() {
   opt.Year0 = *year0;
   if (!computeExperimentShifts(state(), *k, *N, plan_.Npt, opt)) return;
   form().setText("report", "");
-  report("Рассчитанные вековые смещения: " + statistics::displayPath(statistics::calculatedShiftPath(*k, *N)));
+  report("Рассчитанные вековые смещения: " + displayPath(statistics::calculatedShiftPath(*k, *N)));
   for (const auto& line : statistics::calculatedShiftText(state(), *N)) report(line);
 }
 

@@ -9,6 +9,7 @@
 
 #include "design/plan_tests_screen.h"
 #include "model/format.h"
+#include "model/textfile.h"
 
 namespace orvant::design {
 
@@ -34,29 +35,6 @@ bool numbersOf(const std::string& line, std::size_t count, std::vector<double>& 
     out.push_back(*v);
   }
   return true;
-}
-
-// Replaces the file by `content`: a temporary file beside it, renamed over it when written whole.
-bool replaceFile(const fs::path& path, const std::string& content) {
-  std::error_code ec;
-  if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
-  fs::path tmp = path;
-  tmp += ".tmp";
-  bool ok = false;
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (out) {
-      out.write(content.data(), static_cast<std::streamsize>(content.size()));
-      out.flush();
-      ok = static_cast<bool>(out);
-    }
-  }
-  if (ok) {
-    fs::rename(tmp, path, ec);
-    ok = !ec;
-  }
-  if (!ok) fs::remove(tmp, ec);
-  return ok;
 }
 
 }  // namespace
@@ -166,7 +144,7 @@ bool writeExperimentFile(State& s, const ExperimentFile& f) {
   text += f.heading + "\n";
   for (int e = 1; e <= f.Npt; ++e)
     text += PrintLine().integer(e).integer(fileInt(f.Y[static_cast<std::size_t>(e)], MK)).str() + "\n";
-  if (!replaceFile(fs::path(s.workDir) / experimentFileName(f.Nf), text)) {
+  if (!writeFileAtomically(fs::path(s.workDir) / experimentFileName(f.Nf), text, true)) {
     std::string message = kFileWriteError;
     message += "\n";
     message += experimentFileDisplay(f.Nf);

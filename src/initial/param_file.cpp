@@ -11,6 +11,7 @@
 #include "model/calendar.h"
 #include "model/format.h"
 #include "model/messages.h"
+#include "model/textfile.h"
 
 namespace orvant {
 
@@ -154,36 +155,17 @@ bool saveParamFile(State& s, int N) {
     s.report(std::string(kMsgWriteError) + name, kTitle7);
     return false;
   }
-  const fs::path path = paramFilePath(s, N);
-  std::error_code ec;
-  fs::create_directories(path.parent_path(), ec);
-  if (ec && !fs::is_directory(path.parent_path())) {
-    s.report(std::string(kMsgNoFile) + name, kTitle7);
-    return false;
+  switch (replaceFileContent(paramFilePath(s, N), *text, true)) {
+    case WriteStatus::Ok:
+      return true;
+    case WriteStatus::CannotCreate:
+      s.report(std::string(kMsgNoFile) + name, kTitle7);
+      return false;
+    case WriteStatus::WriteError:
+      break;
   }
-  fs::path temp = path;
-  temp += ".tmp";
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    s.report(std::string(kMsgNoFile) + name, kTitle7);
-    return false;
-  }
-  out.write(text->data(), static_cast<std::streamsize>(text->size()));
-  out.flush();
-  const bool written = static_cast<bool>(out);
-  out.close();
-  if (!written || out.fail()) {
-    fs::remove(temp, ec);
-    s.report(std::string(kMsgWriteError) + name, kTitle7);
-    return false;
-  }
-  fs::rename(temp, path, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    s.report(std::string(kMsgWriteError) + name, kTitle7);
-    return false;
-  }
-  return true;
+  s.report(std::string(kMsgWriteError) + name, kTitle7);
+  return false;
 }
 
 bool loadParamFile(State& s, int N, ParamLoadProgress* progress) {

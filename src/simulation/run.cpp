@@ -11,7 +11,7 @@
 #include "model/format.h"
 #include "model/messages.h"
 #include "statistics/records.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 
 namespace orvant::simulation {
 
@@ -221,8 +221,8 @@ bool ExperimentRun::setUpFiles() {
     const std::string path = coordinatePath(NtrF_, live_.NExp);
     std::string text;
     for (const std::string& line : coordinateHeader(s_, d)) text += line + "\n";
-    if (!statistics::writeFileAtomically(statistics::fullPath(s_, path), text, true)) {
-      s_.report(std::string(kWriteError) + "\n" + statistics::displayPath(path), kTitle7);
+    if (!writeFileAtomically(fullPath(s_, path), text, true)) {
+      s_.report(std::string(kWriteError) + "\n" + displayPath(path), kTitle7);
       return false;
     }
     xyzPath_ = path;
@@ -324,14 +324,14 @@ RunEnd ExperimentRun::finish(RunEnd how) {
 // the file stays readable.
 void ExperimentRun::fixRecordCount() {
   if (recordPath_.empty()) return;
-  const auto path = statistics::fullPath(s_, recordPath_);
+  const auto path = fullPath(s_, recordPath_);
   std::vector<std::string> lines;
-  if (statistics::readLines(path, lines) != statistics::ReadStatus::Ok || lines.size() < 5) return;
-  lines[4] = PrintLine().integer(records_).integer(statistics::storedInt(JD0_, 100)).str();
+  if (readLines(path, lines) != ReadStatus::Ok || lines.size() < 5) return;
+  lines[4] = PrintLine().integer(records_).integer(storedInt(JD0_, 100)).str();
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
-  if (!statistics::writeFileAtomically(path, text)) {
-    s_.report(std::string(kWriteError) + "\n" + statistics::displayPath(recordPath_), kTitle7);
+  if (!writeFileAtomically(path, text)) {
+    s_.report(std::string(kWriteError) + "\n" + displayPath(recordPath_), kTitle7);
     return;
   }
   NP1max_ = records_;
@@ -450,8 +450,8 @@ bool ExperimentRun::displayPoint(RunObserver& observer) {
   if (!xyzPath_.empty()) {
     const double Esys = in_.energy ? energy_.Esys : 0;
     const std::string line = coordinateLine(s_, n, dTmod_, s_.Rast, Esys);
-    if (!statistics::appendLineWhole(statistics::fullPath(s_, xyzPath_), line)) {
-      s_.report(std::string(kWriteError) + "\n" + statistics::displayPath(xyzPath_), kTitle7);
+    if (!appendLineWhole(fullPath(s_, xyzPath_), line)) {
+      s_.report(std::string(kWriteError) + "\n" + displayPath(xyzPath_), kTitle7);
       return false;
     }
   }

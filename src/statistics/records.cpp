@@ -5,7 +5,7 @@
 
 #include "model/calendar.h"
 #include "model/format.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 
 namespace orvant::statistics {
 

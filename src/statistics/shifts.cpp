@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "model/format.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 
 namespace orvant::statistics {
 

@@ -6,7 +6,7 @@
 #include "model/format.h"
 #include "model/messages.h"
 #include "statistics/shifts.h"
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 #include "ui/form.h"
 #include "ui/workbench.h"
 

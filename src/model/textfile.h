@@ -1,4 +1,4 @@
-// Text-file plumbing shared by the record files and the shift files.
+// Text-file plumbing shared by every file the program writes.
 //
 // Paths are relative to State::workDir and written with '/' ("NEW/Orvant3Nab.txt"); messages show
 // them the way the program names its files, from the program directory with backslashes
@@ -17,7 +17,7 @@
 
 #include "model/state.h"
 
-namespace orvant::statistics {
+namespace orvant {
 
 // The file's place on disk: workDir / relPath.
 std::filesystem::path fullPath(const State& s, std::string_view relPath);
@@ -31,11 +31,19 @@ enum class ReadStatus { Ok, NotFound, ReadError };
 // not add an empty line.
 ReadStatus readLines(const std::filesystem::path& path, std::vector<std::string>& lines);
 
-// Replaces the file by `content` through a temporary file in the same folder. False when anything
-// failed; the old file is then unchanged and the temporary file removed. Creates missing folders
-// when `makeFolders` is set.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view content,
-                         bool makeFolders = false);
+// Replaces the file by `content` through a temporary file in the same folder. On any failure the
+// old file is unchanged and the temporary file removed: CannotCreate when the folder or the
+// temporary file could not be made, WriteError when writing or the final rename failed. Creates
+// missing folders when `makeFolders` is set.
+enum class WriteStatus { Ok, CannotCreate, WriteError };
+WriteStatus replaceFileContent(const std::filesystem::path& path, std::string_view content,
+                               bool makeFolders = false);
+
+// The same, true when the file was replaced.
+inline bool writeFileAtomically(const std::filesystem::path& path, std::string_view content,
+                                bool makeFolders = false) {
+  return replaceFileContent(path, content, makeFolders) == WriteStatus::Ok;
+}
 
 // Appends one line and its line break; on a failed write the file is cut back to its old length.
 bool appendLineWhole(const std::filesystem::path& path, std::string_view line);
@@ -46,4 +54,4 @@ bool appendLineWhole(const std::filesystem::path& path, std::string_view line);
 // typed as 0.29 is stored as 29000000 at scale 10^8, not 28999999.
 std::int64_t storedInt(double x, double scale);
 
-}  // namespace orvant::statistics
+}  // namespace orvant

@@ -1,4 +1,4 @@
-#include "statistics/textfile.h"
+#include "model/textfile.h"
 
 #include <cfloat>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-namespace orvant::statistics {
+namespace orvant {
 
 namespace fs = std::filesystem;
 
@@ -39,37 +39,37 @@ ReadStatus readLines(const fs::path& path, std::vector<std::string>& lines) {
   return ReadStatus::Ok;
 }
 
-bool writeFileAtomically(const fs::path& path, std::string_view content, bool makeFolders) {
+WriteStatus replaceFileContent(const fs::path& path, std::string_view content, bool makeFolders) {
   std::error_code ec;
   if (makeFolders && path.has_parent_path()) {
     fs::create_directories(path.parent_path(), ec);
-    if (ec) return false;
+    if (ec) return WriteStatus::CannotCreate;
   }
   fs::path tmp = path;
   tmp += ".tmp";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    if (!out) return WriteStatus::CannotCreate;
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.flush();
     if (!out) {
       out.close();
       fs::remove(tmp, ec);
-      return false;
+      return WriteStatus::WriteError;
     }
     out.close();
     if (out.fail()) {
       fs::remove(tmp, ec);
-      return false;
+      return WriteStatus::WriteError;
     }
   }
   fs::rename(tmp, path, ec);
   if (ec) {
     std::error_code ec2;
     fs::remove(tmp, ec2);
-    return false;
+    return WriteStatus::WriteError;
   }
-  return true;
+  return WriteStatus::Ok;
 }
 
 bool appendLineWhole(const fs::path& path, std::string_view line) {
@@ -99,4 +99,4 @@ std::int64_t storedInt(double x, double scale) {
   return static_cast<std::int64_t>(std::trunc(p));
 }
 
-}  // namespace orvant::statistics
+}  // namespace orvant
