@@ -7,8 +7,7 @@
 // the origin, Sun velocity from the planets. The step is 3600 s, the run screen's default.
 #include <benchmark/benchmark.h>
 
-#include "ephemeris/theory_planets.h"
-#include "initial/initial_data.h"
+#include "bench_model.h"
 #include "model/state.h"
 #include "simulation/integrator.h"
 
@@ -17,33 +16,7 @@ namespace {
 using namespace orvant;
 
 State modelState(int kodVgr, int NItGr) {
-  State s;
-  setMassSet(s, 2);
-  s.gamma = gammaOfMassSet(2);
-  s.JD = s.JD2000;
-  for (int i = 1; i <= 9; ++i) ThJ2000(s, i);
-  // The tenth object's default elements (screen 1, theory sources without Moon mode).
-  s.AlfaL[10] = 0.01;
-  s.W0sr[10] = 0.00001 / 86400;
-  s.Eks0[10] = 0.001;
-  s.Betta0[10] = 0.01;
-  s.AlfaU0[10] = 0.01;
-  s.AlfaP0[10] = s.Pi / 2;
-  s.R0ae[10] = 50.01;
-  s.R0sr[10] = s.Lae * 50.01;
-  for (int i = 0; i <= 10; ++i) s.kUch[i] = 1;
-  rebuildParticipation(s);
-  InitialDataInputs in;
-  in.mSol = s.mSol;
-  in.gamma = s.gamma;
-  initialDataFromParameters(s, in);
-  centreOfMassToOrigin(s);
-  sunVelocityFromPlanets(s);
-  for (int i = 0; i <= 10; ++i) {
-    s.VX[i] = s.VX0[i];
-    s.VY[i] = s.VY0[i];
-    s.VZ[i] = s.VZ0[i];
-  }
+  State s = bench::j2000Model();
   s.Vgr = s.Vsv;
   s.kodVgr = static_cast<int16>(kodVgr);
   s.NItGr = static_cast<int16>(NItGr);

@@ -16,8 +16,7 @@
 #include <filesystem>
 #include <random>
 
-#include "ephemeris/theory_planets.h"
-#include "initial/initial_data.h"
+#include "bench_model.h"
 #include "model/state.h"
 #include "simulation/integrator.h"
 #include "simulation/run.h"
@@ -28,36 +27,7 @@ using namespace orvant;
 using namespace orvant::simulation;
 
 State modelState() {
-  State s;
-  setMassSet(s, 2);
-  s.gamma = gammaOfMassSet(2);
-  s.JD = s.JD2000;
-  for (int i = 1; i <= 9; ++i) ThJ2000(s, i);
-  s.AlfaL[10] = 0.01;
-  s.W0sr[10] = 0.00001 / 86400;
-  s.Eks0[10] = 0.001;
-  s.Betta0[10] = 0.01;
-  s.AlfaU0[10] = 0.01;
-  s.AlfaP0[10] = s.Pi / 2;
-  s.R0ae[10] = 50.01;
-  s.R0sr[10] = s.Lae * 50.01;
-  for (int i = 0; i <= 10; ++i) s.kUch[i] = 1;
-  rebuildParticipation(s);
-  InitialDataInputs in;
-  in.mSol = s.mSol;
-  in.gamma = s.gamma;
-  initialDataFromParameters(s, in);
-  centreOfMassToOrigin(s);
-  sunVelocityFromPlanets(s);
-  for (int i = 1; i <= 10; ++i) {
-    s.Ppar[i][1] = s.AlfaP0[i];
-    s.Ppar[i][2] = s.AlfaU0[i];
-    s.Ppar[i][3] = s.Betta0[i];
-    s.Ppar[i][4] = s.Eks0[i];
-    s.Ppar[i][5] = s.R0sr[i];
-    s.Ppar[i][6] = s.W0sr[i];
-    s.Ppar[i][7] = s.AlfaL[i];
-  }
+  State s = bench::j2000Model();
   s.JD0 = s.JD2000;
   s.Year1 = 2000;
   s.Month1 = 1;

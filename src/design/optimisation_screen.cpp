@@ -445,11 +445,7 @@ void OptimisationScreen::fit() {
   if (!fitRegression(state(), plan_, Yexp_, reg, kFitFailedOptimisation)) return;
   Breg_ = reg.Breg;
   haveRegression_ = true;
-  for (const auto& line : regressionReport(Breg_, plan_.Nf)) report(line);
-  report("Номер эксперимента, расчет и эксперимент");
-  for (int u = 1; u <= plan_.Npt; ++u)
-    report(std::to_string(u) + "   расчет= " + screenNumber(evaluateAtRow(Breg_, plan_, u), 3) +
-           "   эксперимент= " + screenNumber(Yexp_[at(u)], 3));
+  for (const auto& line : fitReport(Breg_, plan_, Yexp_)) report(line);
   drawCriteria(true);
 }
 

@@ -113,4 +113,13 @@ std::vector<std::string> regressionReport(const Coefficients& B, int Nf) {
   return lines;
 }
 
+std::vector<std::string> fitReport(const Coefficients& Breg, const Plan& plan, const Criterion& Yexp) {
+  std::vector<std::string> lines = regressionReport(Breg, plan.Nf);
+  lines.emplace_back("Номер эксперимента, расчет и эксперимент");
+  for (int u = 1; u <= plan.Npt; ++u)
+    lines.push_back(std::to_string(u) + "   расчет= " + screenNumber(evaluateAtRow(Breg, plan, u), 3) +
+                    "   эксперимент= " + screenNumber(Yexp[static_cast<std::size_t>(u)], 3));
+  return lines;
+}
+
 }  // namespace orvant::design

@@ -59,4 +59,8 @@ double evaluateAtRow(const Coefficients& Breg, const Plan& plan, int u);
 // for c = 0..2Nf+Nint.
 std::vector<std::string> regressionReport(const Coefficients& Breg, int Nf);
 
+// The listing after a fit: the coefficient listing, then "Номер эксперимента, расчет и эксперимент"
+// and one line per experiment with the computed and the experimental value (three decimals).
+std::vector<std::string> fitReport(const Coefficients& Breg, const Plan& plan, const Criterion& Yexp);
+
 }  // namespace orvant::design
