@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev   # tests and benchmarks
   qt6-base-dev libgl-dev                        # the workbench window (Qt Widgets)
   liberfa-dev                                   # reference values for the coordinate tests
-  xvfb xauth                                    # running the window without a display
+  xvfb xauth fonts-dejavu-core                  # running the window without a display
 )
 if [ "${1:-}" = "--de405" ]; then
   packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy)
