@@ -26,11 +26,13 @@ constexpr int kObjectItems = 15;
 constexpr double kMaxScaled = 1e18;
 
 // Format(trunc(x), "0"): the value truncated toward zero as a whole number. False when x cannot
-// be written (not finite or beyond 18 digits).
+// be written (not finite or beyond 18 digits). A product within rounding noise of a whole number
+// (storedInt) is taken as that number: a value read from the file as n/MK/kUgol gives back
+// n - 1e-9 or so, and a plain truncation would lower every item by one unit on each load and save.
 bool truncText(double x, std::string& out) {
   const double t = std::trunc(x);
   if (!std::isfinite(t) || std::fabs(t) >= kMaxScaled) return false;
-  out = formatMask(t, "0");
+  out = formatMask(static_cast<double>(storedInt(x, 1)), "0");
   return true;
 }
 
