@@ -175,9 +175,30 @@ int insertInOrder(RecordSeries& series, Record r) {
   return static_cast<int>(pos) + 1;
 }
 
+// True when every value of the series, scaled as the file stores it, is a 64-bit integer: a typed
+// value beyond that range would otherwise be written as a meaningless number.
+bool fitsFile(const State& s, const RecordSeries& series) {
+  const auto fits = [](double x, double scale) {
+    return std::isfinite(x) && std::fabs(x * scale) < 9.2e18;
+  };
+  const double MK = s.MK;
+  if (!fits(series.JD0, 100)) return false;
+  for (const auto& r : series.records) {
+    if (!fits(r.dT, 100) || !fits(r.ddT, 100) || !fits(r.Par[7], MK)) return false;
+    for (int c : {1, 2, 3, 4, 5, 6, 8, 9, 10})
+      if (!fits(r.Par[c], 100 * MK)) return false;
+  }
+  return true;
+}
+
 // Writes `next` to its file; on success reads the written text back into it (so that memory holds
-// exactly what a new load would give) and derives the arrays.
+// exactly what a new load would give) and derives the arrays. A value the file cannot hold is a
+// numeric failure ("Ошибка вычислений"): nothing is written.
 bool commitRewrite(State& s, RecordSeries& next) {
+  if (!fitsFile(s, next)) {
+    s.report("Ошибка вычислений", kTitle7);
+    return false;
+  }
   const std::string text = seriesFileText(s, next);
   if (!writeFileAtomically(fullPath(s, next.path), text)) {
     s.report(std::string(kWriteError) + "\n" + displayPath(next.path), kTitle7);

@@ -376,6 +376,19 @@ TEST(RecordAdd, DateThatDoesNotConvertChangesNothing) {
   EXPECT_EQ(dir.read(kShortPath), kShortFile);
 }
 
+TEST(RecordAdd, ValueBeyondTheFilesIntegersChangesNothing) {
+  TempWorkDir dir;
+  dir.write(kShortPath, kShortFile);
+  State s = testing::stateIn(dir);
+  RecordSeries r;
+  ASSERT_TRUE(loadSeries(s, r, newChoice()));
+  // 1e12 degrees x 100 x MK = 1e20 does not fit a 64-bit integer of the file.
+  EXPECT_EQ(addPoint(s, r, 1e12, 1.5, 1, 2000, 2001, kYes), Change::Failed);
+  EXPECT_EQ(s.lastMessage, "Ошибка вычислений");
+  EXPECT_EQ(r.NP, 3);
+  EXPECT_EQ(dir.read(kShortPath), kShortFile);
+}
+
 TEST(RecordAdd, NothingLoadedOrTestSeriesRefused) {
   State s;
   RecordSeries r;
