@@ -1,6 +1,7 @@
 #include "model/format.h"
 
 #include <cctype>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -12,7 +13,13 @@ double fix(double x) { return std::trunc(x); }
 
 double truncDecimals(double x, int n) {
   const double p = std::pow(10.0, n);
-  return std::trunc(x * p) / p;
+  const double scaled = x * p;
+  // A value that was itself read back from a truncated display (12.345678 degrees turned into
+  // radians and back) lands a few ulps below its integer; truncating it would lose one unit of the
+  // last decimal at every pass. Such products are taken as the integer they stand for.
+  const double nearest = std::round(scaled);
+  if (std::fabs(scaled - nearest) <= 64 * DBL_EPSILON * std::fabs(scaled)) return nearest / p;
+  return std::trunc(scaled) / p;
 }
 
 std::int64_t scaledInt(double x, double scale) {

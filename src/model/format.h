@@ -19,7 +19,8 @@ namespace orvant {
 // Fix: truncation toward zero.
 double fix(double x);
 
-// Fix(x*10^n)/10^n.
+// Fix(x*10^n)/10^n, except that a product within a few ulps of an integer is that integer (so a
+// value read back from a truncated display shows the same digits again).
 double truncDecimals(double x, int n);
 
 // x*scale truncated toward zero, as a 64-bit integer (the scaled integers of the files).

@@ -13,6 +13,12 @@ TEST(Format, TruncationNeverRounds) {
   EXPECT_EQ(screenNumber(1.999, 2), "1,99");
   EXPECT_EQ(screenNumber(-0.004, 2), "0");
   EXPECT_EQ(screenNumber(2.5), "2,5");
+  // A value typed in degrees, kept in radians with the program's Pi and shown again, keeps its
+  // digits: plain truncation shows 65,29901 after one pass.
+  const double kUgol = 180 / 3.14159265359;
+  double shown = 65.299011;
+  for (int pass = 0; pass < 5; ++pass) shown = truncDecimals(shown / kUgol * kUgol, 6);
+  EXPECT_EQ(screenNumber(shown, 6), "65,299011");
 }
 
 TEST(Format, MasksRoundAndPad) {
