@@ -1,5 +1,6 @@
 #include "statistics/shifts.h"
 
+#include <cmath>
 #include <optional>
 
 #include "model/format.h"
@@ -76,6 +77,9 @@ std::string shiftRow(int number, const double* v, bool truncate4) {
   t += "    dW100  = " + formatMask(val(6), "000.0000");
   return t;
 }
+
+// A shift the file can hold: shift x MK within the range of its 64-bit integers.
+bool storable(const State& s, double v) { return std::isfinite(v) && std::fabs(v * s.MK) < 9.2e18; }
 
 bool nabLoaded(const State& s, ShiftSource source) {
   return s.ShiftKind == 1 && s.NabSource == static_cast<int>(source);
@@ -204,7 +208,7 @@ bool writeCalculatedShifts(State& s, int k, int N, ShiftMessages msg) {
 
 bool replaceObservedShift(State& s, ShiftSource source, int N, int c, std::string_view shiftBox) {
   const auto v = parseNumber(shiftBox);
-  if (c < 1 || c > 6 || N < 1 || N > 11 || !v) {
+  if (c < 1 || c > 6 || N < 1 || N > 11 || !v || !storable(s, *v)) {
     s.report(kBadInput, kTitle7);
     return false;
   }
@@ -223,7 +227,8 @@ bool replaceObservedShift(State& s, ShiftSource source, int N, int c, std::strin
 
 bool replaceCalculatedShift(State& s, int k, int N, int e, int c, std::string_view shiftBox) {
   const auto v = parseNumber(shiftBox);
-  if (c < 1 || c > 6 || N < 1 || N > 11 || e < 0 || e > kMaxExperiments || !v) {
+  if (c < 1 || c > 6 || N < 1 || N > 11 || e < 0 || e > kMaxExperiments || !v ||
+      !storable(s, *v)) {
     s.report(kBadInput, kTitle7);
     return false;
   }

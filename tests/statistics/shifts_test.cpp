@@ -126,6 +126,11 @@ TEST(ObservedShifts, RefusalsWriteNothing) {
   EXPECT_EQ(s.lastMessage, "Задайте правильно данные");
   EXPECT_FALSE(replaceObservedShift(s, ShiftSource::New, 12, 1, "1"));
   EXPECT_EQ(dir.read("NEW/OrvantNab.dat"), original);
+  // A shift whose x MK does not fit the file's 64-bit integers is bad input, not garbage.
+  s.lastMessage.clear();
+  EXPECT_FALSE(replaceObservedShift(s, ShiftSource::New, 3, 1, "1E+13"));
+  EXPECT_EQ(s.lastMessage, "Задайте правильно данные");
+  EXPECT_EQ(dir.read("NEW/OrvantNab.dat"), original);
 
   // The observed shifts of New are loaded, not those of JPL: JPL's file must not get them.
   EXPECT_FALSE(replaceObservedShift(s, ShiftSource::JPL, 3, 1, "1"));

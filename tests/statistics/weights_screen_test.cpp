@@ -218,6 +218,11 @@ TEST(WeightsScreen, ShiftRefusals) {
   f.press("saveShifts");
   EXPECT_EQ(b.last(), "Задайте правильно данные");
   EXPECT_EQ(b.dir.read("Plan4/Orvant2Ras.dat"), shiftFile());
+  b.desk.clearDialogs();
+  f.type("shift4", "1E+13");  // x MK beyond the file's 64-bit integers
+  f.press("saveShifts");
+  EXPECT_EQ(b.last(), "Задайте правильно данные");
+  EXPECT_EQ(b.dir.read("Plan4/Orvant2Ras.dat"), shiftFile());
   std::string bad = shiftFile();
   bad.replace(bad.find("4100000"), 7, "41x0000");
   b.dir.write("Plan4/Orvant2Ras.dat", bad);
