@@ -135,6 +135,21 @@ bool readExperimentFile(State& s, int Nf, int Npt, ExperimentFile& f) {
 
 bool writeExperimentFile(State& s, const ExperimentFile& f) {
   const double MK = s.MK;
+  const auto fail = [&] {
+    std::string message = kFileWriteError;
+    message += "\n";
+    message += experimentFileDisplay(f.Nf);
+    s.report(message, kTitle7);
+    return false;
+  };
+  // Every value is stored as x*MK in a 64-bit integer: one beyond that range cannot be written.
+  const auto fits = [MK](double x) { return std::isfinite(x) && std::fabs(x * MK) < 9.2e18; };
+  bool ok = fits(f.Yopt);
+  for (int i = 1; i <= f.Nf && i <= kMaxFactors; ++i)
+    ok = ok && fits(f.X0[static_cast<std::size_t>(i)]) && fits(f.dX[static_cast<std::size_t>(i)]);
+  for (int e = 1; e <= f.Npt && e < static_cast<int>(f.Y.size()); ++e)
+    ok = ok && fits(f.Y[static_cast<std::size_t>(e)]);
+  if (!ok) return fail();
   std::string text = f.title + "\n";
   text += PrintLine().integer(f.Nf).integer(f.Npt).integer(fileInt(f.Yopt, MK)).str() + "\n";
   for (int i = 1; i <= f.Nf; ++i) {
@@ -144,13 +159,7 @@ bool writeExperimentFile(State& s, const ExperimentFile& f) {
   text += f.heading + "\n";
   for (int e = 1; e <= f.Npt; ++e)
     text += PrintLine().integer(e).integer(fileInt(f.Y[static_cast<std::size_t>(e)], MK)).str() + "\n";
-  if (!writeFileAtomically(fs::path(s.workDir) / experimentFileName(f.Nf), text, true)) {
-    std::string message = kFileWriteError;
-    message += "\n";
-    message += experimentFileDisplay(f.Nf);
-    s.report(message, kTitle7);
-    return false;
-  }
+  if (!writeFileAtomically(fs::path(s.workDir) / experimentFileName(f.Nf), text, true)) return fail();
   return true;
 }
 

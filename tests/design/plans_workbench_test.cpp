@@ -193,6 +193,16 @@ TEST_F(ExperimentFileTest, FailedRewriteLeavesTheOldFile) {
   fs::remove_all(dir.path() / "Dat");
   EXPECT_TRUE(writeExperimentFile(s, other));
   EXPECT_FALSE(fs::exists(dir.path() / "Dat/NabPlan3.txt.tmp"));
+  // A value whose x MK does not fit the file's 64-bit integers is not written as garbage.
+  const std::string good = dir.read("Dat/NabPlan3.txt");
+  for (double huge : {1e15, -1e15}) {
+    ExperimentFile big = sample();
+    big.Y[5] = huge;
+    s.lastMessage.clear();
+    EXPECT_FALSE(writeExperimentFile(s, big));
+    EXPECT_EQ(s.lastMessage, "Ошибка записи данных в файл\n\\Dat\\NabPlan3.txt");
+    EXPECT_EQ(dir.read("Dat/NabPlan3.txt"), good);
+  }
 }
 
 TEST(PlanTests, EachFunctionAtAHandComputedPoint) {
