@@ -189,13 +189,15 @@ unsigned extractionStep(State& s, OrbitExtraction& x, double t, double H0, int k
 
   // 3. Period: a passage through longitude 0 (360 -> 0 forward, 0 -> 360 backward).
   if (x.kDir > 0 ? L <= x.DolgPrev : L >= x.DolgPrev) {
-    if (x.Nrec > 0) {
+    if (x.Nrec > 0 && x.wrapSeen) {
       x.Tper = (t - x.tWrap) / 86400;
       if (x.Nrec == 2) x.TperFirst = x.Tper;
       ev |= kEvPeriod;
     }
     x.tWrap = t;
+    x.wrapSeen = x.stepped;
   }
+  x.stepped = true;
 
   // 4. Node: Z relative to the centre changed sign.
   if (sign(dZ) != sign(x.ZPrev) && x.kNode != 1) {

@@ -99,6 +99,12 @@ struct OrbitExtraction {
   double Tper = 0;          // period, days (reference Tsid, then measured)
   double TperFirst = 0;     // the first measured period, days
   double tWrap = 0;         // model time of the last passage through longitude 0, s
+  // tWrap is a passage seen between two measured longitudes (not the start of the run, nor the
+  // first step, which compares with the reference mean longitude): only from such a mark is a
+  // period measured. Obvious fault fixed: a period counted from the start of the run is a part
+  // of a turn, and it went into the mean motion of the first records.
+  bool wrapSeen = false;
+  bool stepped = false;     // a step has been made since the start
   double AlfaP0r = 0, AlfaU0r = 0, Betta0r = 0, Eks0r = 0, Rsr0r = 0;  // first revolutions
 };
 

@@ -144,6 +144,45 @@ TEST(KeplerRun, PerihelionWindowStraddlingZero) {
   }
 }
 
+// Records of a model run of Mercury with the elements e6, in the direction kDir, over a number of
+// periods; el receives the closed-form elements of the initial state.
+statistics::RecordSeries recordedRun(const double e6[6], int kDir, double periods, Elements& el) {
+  State s = keplerState(1, e6);
+  TempDir dir;
+  s.workDir = dir.path.string();
+  el = initialElements(s, 1);
+  ExperimentRun run(s);
+  TestObserver obs(s);
+  obs.stopAfterSeconds = periods * el.period;
+  simulation::RunInputs in = modelInputs(1);
+  in.kDir = kDir;
+  EXPECT_TRUE(run.start(in)) << s.lastMessage;
+  run.loop(obs);
+  statistics::RecordSeries sr;
+  statistics::LoadChoice c;
+  c.N = 1;
+  c.source = statistics::Source::Model;
+  c.k = 0;
+  EXPECT_TRUE(statistics::loadSeries(s, sr, c)) << s.lastMessage;
+  return sr;
+}
+
+// Perihelion at 300 deg, mean anomaly 90: the first passage is the aphelion (at 120 deg) and the
+// body reaches the perihelion without passing longitude 0, so the first passage through 0 after
+// it comes when only a part of a turn has gone since the start. The period of the first records
+// must still be a whole turn (a period counted from the start made it 16 % short).
+TEST(KeplerRun, MeanMotionOfTheFirstRecordsIsAWholeTurn) {
+  double e6[6];
+  mercuryWithAnomaly(90, e6);
+  e6[4] = 300;
+  e6[3] = 300 + 90;
+  Elements el;
+  const statistics::RecordSeries sr = recordedRun(e6, 1, 3.3, el);
+  ASSERT_GE(sr.NP, 2);
+  const double W = 2 * 3.14159265359 * 36525 / (el.period / 86400);
+  for (int i = 1; i <= sr.NP; ++i) EXPECT_NEAR(sr.Par[i][6], W, kWsrTol) << i;
+}
+
 // A backward run retraces a forward one: N steps forward, "Продолжить" with "Назад", N steps back
 // (constant step: the extraction off). The velocities are negated, h stays positive: dTmod and JD
 // return to the start while t keeps growing, and the bodies return to their initial positions to
