@@ -202,7 +202,11 @@ unsigned extractionStep(State& s, OrbitExtraction& x, double t, double H0, int k
   // 4. Node: Z relative to the centre changed sign.
   if (sign(dZ) != sign(x.ZPrev) && x.kNode != 1) {
     x.AlfaUt = meanLongitude(x.DolgPrev, L);
-    if (sign(x.ZPrev) < 1) {
+    // The ascending node is where Z rises in time: in a backward run (velocities negated) Z falls
+    // there as the run proceeds. Obvious fault fixed: taking Z rising in the run's own sense put
+    // the node of a backward run 180 degrees away from the orbit's ascending node.
+    const bool ascending = x.kDir > 0 ? sign(x.ZPrev) < 1 : sign(x.ZPrev) > -1;
+    if (ascending) {
       x.nodA = windowAround(x.AlfaUt, x.dAlfa);
       ev |= kEvAscending;
     } else {

@@ -183,6 +183,20 @@ TEST(KeplerRun, MeanMotionOfTheFirstRecordsIsAWholeTurn) {
   for (int i = 1; i <= sr.NP; ++i) EXPECT_NEAR(sr.Par[i][6], W, kWsrTol) << i;
 }
 
+// A backward run passes the ascending node with Z falling: the node it records is still the
+// ascending node of the orbit, not the descending one (180 deg away).
+TEST(KeplerRun, BackwardRunRecordsTheAscendingNode) {
+  double e6[6];
+  mercuryWithAnomaly(270, e6);
+  Elements el;
+  const statistics::RecordSeries sr = recordedRun(e6, -1, 3.3, el);
+  ASSERT_GE(sr.NP, 2);
+  for (int i = 1; i <= sr.NP; ++i) {
+    EXPECT_NEAR(sr.Par[i][1], el.peri, kAlfaPTol) << i;
+    EXPECT_NEAR(sr.Par[i][2], el.node, kAlfaUTol) << i;
+  }
+}
+
 // A backward run retraces a forward one: N steps forward, "Продолжить" with "Назад", N steps back
 // (constant step: the extraction off). The velocities are negated, h stays positive: dTmod and JD
 // return to the start while t keeps growing, and the bodies return to their initial positions to
