@@ -80,7 +80,7 @@ struct OrbitExtraction {
   int n = 1;                // the traced body
   int Icen2 = kCentreSun;   // the centre
   double dAlfa = 1;         // half-width of the windows
-  int kDir = 1;             // +1 forward, -1 backward (which way longitude 0 is passed)
+  int kDir = 1;             // +1 forward, -1 backward (which way longitude 0 and the nodes are passed)
 
   double DolgPrev = 0;      // Dolg(n) of the previous step
   double ZPrev = 0;         // Z of n relative to the centre at the previous step, m
