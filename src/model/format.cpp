@@ -90,6 +90,8 @@ std::string formatMask(double x, std::string_view mask) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%0*.*f", intWidth + (decimals > 0 ? decimals + 1 : 0), decimals, r);
   std::string s = buf;
+  for (char& c : s)
+    if (c == '.') c = ',';
   if (x < 0 && r != 0) s = "-" + s;
   return s;
 }

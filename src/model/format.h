@@ -36,7 +36,8 @@ std::string basicNumber(double x);
 std::string screenNumber(double x, int n = -1);
 
 // Format with a mask of zeros and one optional point: "0000.0000", "00", "0.000".
-// Rounds half away from zero to the mask's decimals and pads the integer part to its width.
+// Rounds half away from zero to the mask's decimals and pads the integer part to its width. The
+// decimal separator is the comma of the program's locale ("0012,3457"), in files as on screens.
 std::string formatMask(double x, std::string_view mask);
 
 // Parses a number typed on a screen or read from a file: blanks around it are ignored, the decimal

@@ -23,8 +23,8 @@ TEST(Format, TruncationNeverRounds) {
 
 TEST(Format, MasksRoundAndPad) {
   EXPECT_EQ(formatMask(7, "00"), "07");
-  EXPECT_EQ(formatMask(12.34567, "0000.0000"), "0012.3457");
-  EXPECT_EQ(formatMask(-1.5, "0.0"), "-1.5");
+  EXPECT_EQ(formatMask(12.34567, "0000.0000"), "0012,3457");
+  EXPECT_EQ(formatMask(-1.5, "0.0"), "-1,5");
   EXPECT_EQ(formatMask(2.5, "0"), "3");
 }
 

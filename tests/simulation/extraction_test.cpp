@@ -275,7 +275,7 @@ TEST(Headers, RecordAndCoordinateFiles) {
   const auto h = recordHeader(s, d);
   EXPECT_EQ(h[0],
             "эксперимент № 3 для объекта № 1 от  09.12.2026 07:11:10 плоскость эклиптики в эпоху "
-            "J2000 начало 01.50.01.1801");
+            "J2000 начало 01,50.01.1801");
   EXPECT_EQ(h[1],
             "основной шаг решения 3600 сек    шаг вблизи перигелия уменьшен в 100 раз     dAlfa=  "
             "0,5   kodBary=  0   kodMoon=  0");
@@ -307,10 +307,10 @@ TEST(Headers, RecordAndCoordinateFiles) {
   s.VX[1] = -12.3456;
   s.Vpl = 47000;
   const std::string line = coordinateLine(s, 1, 86400, 5.8e10, 2e18);
-  EXPECT_EQ(line.substr(0, 40), "05.250.03.1950____T= 000000000.086____X=");
-  EXPECT_NE(line.find("____X= -000001500.000____Y= 000002000.000"), std::string::npos);
-  EXPECT_NE(line.find("____Rpl= 000058000.000____VX= -0000012.346"), std::string::npos);
-  EXPECT_NE(line.find("____Vpl= 0047000.000____Esys= 000000002.000"), std::string::npos);
+  EXPECT_EQ(line.substr(0, 40), "05,250.03.1950____T= 000000000,086____X=");
+  EXPECT_NE(line.find("____X= -000001500,000____Y= 000002000,000"), std::string::npos);
+  EXPECT_NE(line.find("____Rpl= 000058000,000____VX= -0000012,346"), std::string::npos);
+  EXPECT_NE(line.find("____Vpl= 0047000,000____Esys= 000000002,000"), std::string::npos);
   EXPECT_EQ(coordinatePath(1, 3), "Dat/Orvant1XYZ3.txt");
 }
 

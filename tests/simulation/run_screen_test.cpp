@@ -335,10 +335,10 @@ TEST(RunScreen, CoordinateFile) {
   EXPECT_EQ(lines[6], "");
   // The third display point: 72 hours after 1.5 January 2000.
   const std::string& last = lines[9];
-  EXPECT_EQ(last.substr(0, 34), "04.500.01.2000____T= 000000000.259");
+  EXPECT_EQ(last.substr(0, 34), "04,500.01.2000____T= 000000000,259");
   const double X = d.state.X[1] / d.state.MK;
   EXPECT_NE(last.find("____X= " + formatMask(X, "000000000.000")), std::string::npos) << last;
-  EXPECT_NE(last.find("____Esys= 000000000.000"), std::string::npos) << last;  // no energy check
+  EXPECT_NE(last.find("____Esys= 000000000,000"), std::string::npos) << last;  // no energy check
 }
 
 TEST(RunScreen, PlanNoticesAndHiddenStart) {

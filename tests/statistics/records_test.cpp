@@ -442,10 +442,10 @@ TEST(RecordText, LineLayout) {
   rec.Par = {0, 102.937345, -11.26064, 0.00005, 0.016711, 149.598, 628.307586, 100.466457,
              -0.0000016, 0.00000002, 2};
   EXPECT_EQ(recordTextLine(7, 2001, rec, 730.5),
-            "  7   IG= 2001    dT= 0000730.50    ddT= 036525.00    Ves= 2.0000"
-            "    AlfaP  = 000102.94    AlfaU  = -000011.26    Betta  = 00.00005"
-            "    Eks  = 0.016711000    Rsr  = 0149.5980000    W0  = 0628.30759"
-            "    AlfaL0  = 0000100.466    dP11  = -00.000002    dU11  = 00.000000");
+            "  7   IG= 2001    dT= 0000730,50    ddT= 036525,00    Ves= 2,0000"
+            "    AlfaP  = 000102,94    AlfaU  = -000011,26    Betta  = 00,00005"
+            "    Eks  = 0,016711000    Rsr  = 0149,5980000    W0  = 0628,30759"
+            "    AlfaL0  = 0000100,466    dP11  = -00,000002    dU11  = 00,000000");
   EXPECT_EQ(recordTextLine(12, 1650, rec, 0).substr(0, 16), "12   IG= 1650   ");
 }
 
@@ -462,7 +462,7 @@ TEST(RecordText, LoadAsTextStartsWithHeaderAndCounts) {
   EXPECT_EQ(r.text[4], "3   2451545,5");
   // Records start on 2 January 2000, 1.26 January 2001 and 1.52 January 2002.
   EXPECT_EQ(r.text[5].substr(0, 14), "  1   IG= 2000");
-  EXPECT_EQ(r.text[6].substr(0, 33), "  2   IG= 2001    dT= 0000365.26 ");
+  EXPECT_EQ(r.text[6].substr(0, 33), "  2   IG= 2001    dT= 0000365,26 ");
   EXPECT_EQ(r.text[7].substr(0, 14), "  3   IG= 2002");
 }
 

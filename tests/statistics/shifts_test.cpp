@@ -67,8 +67,8 @@ TEST(ObservedShifts, LoadScalesByMK) {
   const auto text = observedShiftText(s);
   ASSERT_EQ(text.size(), 11u);
   EXPECT_EQ(text[9],
-            " 10    dAlfaP100  = 0010.0000    dAlfaU100  = -0000.0001    dBetta100  = 000.00001"
-            "    dEks100  = 000.0000    dRsr100  = 0000.0000    dW100  = 000.0000");
+            " 10    dAlfaP100  = 0010,0000    dAlfaU100  = -0000,0001    dBetta100  = 000,00001"
+            "    dEks100  = 000,0000    dRsr100  = 0000,0000    dW100  = 000,0000");
   EXPECT_EQ(text[0].substr(0, 8), "   1    ");
 }
 
@@ -100,8 +100,8 @@ TEST(ObservedShifts, ReplaceStoresTruncatedAndKeepsOtherRows) {
   EXPECT_DOUBLE_EQ(t.NabShift[3][2], -0.000001);
   EXPECT_DOUBLE_EQ(t.NabShift[4][1], 4.000004);
   // Screen 15 shows the values truncated to four decimals, screen 6 rounded by the mask.
-  EXPECT_EQ(observedShiftText(t, true)[2].substr(0, 30), "   3    dAlfaP100  = 0012.3456");
-  EXPECT_EQ(observedShiftText(t, false)[2].substr(0, 30), "   3    dAlfaP100  = 0012.3457");
+  EXPECT_EQ(observedShiftText(t, true)[2].substr(0, 30), "   3    dAlfaP100  = 0012,3456");
+  EXPECT_EQ(observedShiftText(t, false)[2].substr(0, 30), "   3    dAlfaP100  = 0012,3457");
 }
 
 TEST(ObservedShifts, RefusalsWriteNothing) {
@@ -181,7 +181,7 @@ TEST(CalculatedShifts, ReplaceOneExperimentKeepsTheOthers) {
   EXPECT_DOUBLE_EQ(s.RasShift[5][4][3], 0.000004);
   const auto text = calculatedShiftText(s, 5);
   ASSERT_EQ(text.size(), 3u);
-  EXPECT_EQ(text[1].substr(0, 34), "   2    dAlfaP100  = -0000.0001   ");
+  EXPECT_EQ(text[1].substr(0, 34), "   2    dAlfaP100  = -0000,0001   ");
 
   ASSERT_TRUE(replaceCalculatedShift(s, 2, 5, 3, 4, "-7.25"));
   const auto want = linesOf(kRasFile);

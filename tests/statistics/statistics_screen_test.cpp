@@ -116,15 +116,15 @@ TEST(StatisticsScreen, LoadsObservationSeriesAsTextWithItsLineLayout) {
   EXPECT_EQ(lines[4], "20   2451545");
   // The masks of the layout applied to the stored integers by hand.
   EXPECT_EQ(lines[5],
-            "  1   IG= 2000    dT= 0000000.00    ddT= 000365.25    Ves= 2.0000"
-            "    AlfaP  = 000102.94    AlfaU  = -000011.26    Betta  = 00.00005"
-            "    Eks  = 0.016711000    Rsr  = 0149.5980000    W0  = 0628.30759"
-            "    AlfaL0  = 0000100.466    dP11  = 00.000000    dU11  = 00.000000");
+            "  1   IG= 2000    dT= 0000000,00    ddT= 000365,25    Ves= 2,0000"
+            "    AlfaP  = 000102,94    AlfaU  = -000011,26    Betta  = 00,00005"
+            "    Eks  = 0,016711000    Rsr  = 0149,5980000    W0  = 0628,30759"
+            "    AlfaL0  = 0000100,466    dP11  = 00,000000    dU11  = 00,000000");
   EXPECT_EQ(lines[6],
-            "  2   IG= 2010    dT= 0003652.50    ddT= 000365.25    Ves= 4.0000"
-            "    AlfaP  = 000102.96    AlfaU  = -000011.30    Betta  = 00.00006"
-            "    Eks  = 0.016710000    Rsr  = 0149.5980001    W0  = 0628.30758"
-            "    AlfaL0  = 0000101.000    dP11  = -00.000002    dU11  = 00.000000");
+            "  2   IG= 2010    dT= 0003652,50    ddT= 000365,25    Ves= 4,0000"
+            "    AlfaP  = 000102,96    AlfaU  = -000011,30    Betta  = 00,00006"
+            "    Eks  = 0,016710000    Rsr  = 0149,5980001    W0  = 0628,30758"
+            "    AlfaL0  = 0000101,000    dP11  = -00,000002    dU11  = 00,000000");
   // The points stand at the middle of their intervals.
   const auto points = b.shapes(Shape::Type::Point);
   ASSERT_EQ(points.size(), 2u);
@@ -498,11 +498,11 @@ TEST(StatisticsScreen, ShiftFilesLoadReplaceAndRefuse) {
   EXPECT_EQ(f.text("shiftFile"), "3,000003");
   bool rowShown = false;
   for (const auto& t : b.shapes(Shape::Type::Text))
-    rowShown = rowShown || t.text.rfind("   3    dAlfaP100  = 0001.0000", 0) == 0;
+    rowShown = rowShown || t.text.rfind("   3    dAlfaP100  = 0001,0000", 0) == 0;
   EXPECT_TRUE(rowShown);
-  EXPECT_NE(f.text("fileText").find("\n   3    dAlfaP100  = 0001.0000    dAlfaU100  = 0002.0000"
-                                    "    dBetta100  = 003.00000    dEks100  = 004.0000"
-                                    "    dRsr100  = 0005.0000    dW100  = 006.0000\n"),
+  EXPECT_NE(f.text("fileText").find("\n   3    dAlfaP100  = 0001,0000    dAlfaU100  = 0002,0000"
+                                    "    dBetta100  = 003,00000    dEks100  = 004,0000"
+                                    "    dRsr100  = 0005,0000    dW100  = 006,0000\n"),
             std::string::npos);
 
   f.type("dY", "12,3456789");
@@ -598,7 +598,7 @@ TEST(StatisticsScreen, OptimalParametersOfScreen13AreShownFramed) {
   const std::string text = f.text("fileText");
   EXPECT_NE(text.find("по плану №  2   от 01.02.2024"), std::string::npos);
   EXPECT_NE(text.find("---------------------\n  2   IG= 2010"), std::string::npos);
-  EXPECT_NE(text.find("Ves= 3.0000"), std::string::npos);
+  EXPECT_NE(text.find("Ves= 3,0000"), std::string::npos);
   // The same date again, answered No: the file stays as it is.
   const std::string before = b.dir.read("Kin/Plan2/Orvant3Nab.txt");
   EXPECT_EQ(b.screen().addOptimalRecord(2, 3, "по плану №  2   от 02.02.2024", opt), Change::Unchanged);

@@ -174,8 +174,8 @@ TEST(WeightsScreen, ViewAndSaveTheShiftsOfOneExperiment) {
   const auto listing = linesOf(f.text("listing"));
   ASSERT_EQ(listing.size(), 5u);
   EXPECT_EQ(listing[2],
-            "   3    dAlfaP100= 0003.1000    dAlfaU100= 0003.2000    dBetta100= 003.30000    dEks100= "
-            "003.40000    dRsr100= 0003.5000    dW100= 0003.6000");
+            "   3    dAlfaP100= 0003,1000    dAlfaU100= 0003,2000    dBetta100= 003,30000    dEks100= "
+            "003,40000    dRsr100= 0003,5000    dW100= 0003,6000");
 
   const auto before = linesOf(b.dir.read("Plan4/Orvant2Ras.dat"));
   f.type("shift2", "-12,3456789");
