@@ -30,7 +30,8 @@ std::string basicNumber(double x) {
   if (x == 0) return "0";
   char buf[64];
   const double ax = std::fabs(x);
-  if (ax >= 1e15 || ax < 1e-15) {
+  // Below 1e-5 the fixed form would keep fewer than 15 significant digits: E notation keeps them.
+  if (ax >= 1e15 || ax < 1e-5) {
     // Mantissa with up to 15 significant digits and a signed exponent of at least two digits.
     std::snprintf(buf, sizeof buf, "%.14E", x);
     std::string s = buf;

@@ -27,8 +27,8 @@ double truncDecimals(double x, int n);
 std::int64_t scaledInt(double x, double scale);
 
 // A number the way the files' Print statements write it: up to 15 significant digits, no leading
-// zero before the decimal point (".5", "-.25"), an integer without a point, E notation for very
-// large or small magnitudes ("1E+16"). No blanks.
+// zero before the decimal point (".5", "-.25"), an integer without a point, E notation from 1e15
+// up and below 1e-5 ("1E+16", "1.23456789E-10"), so that no significant digit is lost. No blanks.
 std::string basicNumber(double x);
 
 // The number with the decimal comma as the screens show it, after truncation to n decimals

@@ -33,6 +33,8 @@ TEST(Format, BasicNumbersDropLeadingZero) {
   EXPECT_EQ(basicNumber(-0.25), "-.25");
   EXPECT_EQ(basicNumber(123), "123");
   EXPECT_EQ(basicNumber(1e16), "1E+16");
+  EXPECT_EQ(basicNumber(1.23456789e-10), "1.23456789E-10");  // all digits kept
+  EXPECT_EQ(parseNumber(basicNumber(-2.718281828459045e-7)).value(), -2.718281828459045e-7);
 }
 
 TEST(Format, ParseAcceptsCommaPointAndD) {
