@@ -53,11 +53,16 @@ void Canvas::setOrigin(double xCm, double yCm, double unitsPerCm) {
 
 void Canvas::setPen(int pixels) { pen_ = std::max(1, pixels); }
 
-void Canvas::point(double x, double y, Color color) {
+Shape Canvas::started(Shape::Type type, Color color) const {
   Shape s;
-  s.type = Shape::Type::Point;
+  s.type = type;
   s.color = color;
   s.pen = pen_;
+  return s;
+}
+
+void Canvas::point(double x, double y, Color color) {
+  Shape s = started(Shape::Type::Point, color);
   s.x1 = x;
   s.y1 = y;
   s.cx1 = toCmX(x);
@@ -66,10 +71,7 @@ void Canvas::point(double x, double y, Color color) {
 }
 
 void Canvas::line(double x1, double y1, double x2, double y2, Color color) {
-  Shape s;
-  s.type = Shape::Type::Line;
-  s.color = color;
-  s.pen = pen_;
+  Shape s = started(Shape::Type::Line, color);
   s.x1 = x1;
   s.y1 = y1;
   s.x2 = x2;
@@ -82,10 +84,7 @@ void Canvas::line(double x1, double y1, double x2, double y2, Color color) {
 }
 
 void Canvas::circle(double x, double y, double r, Color color, bool filled) {
-  Shape s;
-  s.type = Shape::Type::Circle;
-  s.color = color;
-  s.pen = pen_;
+  Shape s = started(Shape::Type::Circle, color);
   s.filled = filled;
   s.x1 = x;
   s.y1 = y;
@@ -103,10 +102,7 @@ void Canvas::text(double x, double y, const std::string& str, Color color) {
 }
 
 void Canvas::print(const std::string& str, Color color) {
-  Shape s;
-  s.type = Shape::Type::Text;
-  s.color = color;
-  s.pen = pen_;
+  Shape s = started(Shape::Type::Text, color);
   s.cx1 = printX_;
   s.cy1 = printY_;
   s.x1 = fromCmX(printX_);

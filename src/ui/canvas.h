@@ -109,6 +109,9 @@ class Canvas {
   virtual bool write(const std::string& path) = 0;
 
  private:
+  // A shape of the given type and colour drawn with the current pen.
+  Shape started(Shape::Type type, Color color) const;
+
   double width_, height_;
   double left_ = 0, top_ = 0;        // coordinates of the top-left corner
   double unitsX_ = 1, unitsY_ = 1;   // units per cm along x and along y (downward)

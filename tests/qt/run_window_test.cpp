@@ -13,6 +13,7 @@
 
 #include "../initial/planets.h"
 #include "initial/initial_data.h"
+#include "initial/initial_data_screen_sources.h"
 #include "simulation/run_screen.h"
 #include "ui/qt/qt_form.h"
 
@@ -29,14 +30,7 @@ State solarSystem() {
   initialDataFromParameters(s, in);
   centreOfMassToOrigin(s);
   sunVelocityFromPlanets(s);
-  for (int i = 1; i <= 10; ++i) {
-    s.Ppar[i][1] = s.AlfaP0[i];
-    s.Ppar[i][2] = s.AlfaU0[i];
-    s.Ppar[i][3] = s.Betta0[i];
-    s.Ppar[i][4] = s.Eks0[i];
-    s.Ppar[i][5] = s.R0sr[i];
-    s.Ppar[i][7] = s.AlfaL[i];
-  }
+  fillPpar(s);
   s.JD0 = s.JD = s.JD2000;
   s.Year1 = 2000;
   s.Month1 = 1;

@@ -12,6 +12,7 @@
 
 #include "../initial/planets.h"
 #include "initial/initial_data.h"
+#include "initial/initial_data_screen_sources.h"
 #include "model/state.h"
 #include "simulation/run.h"
 
@@ -99,16 +100,7 @@ inline State keplerState(int n, const double el[6]) {
   in.mSol = s.mSol;
   in.gamma = s.gamma;
   initialDataFromParameters(s, in);
-  for (auto& row : s.Ppar) row.fill(0);
-  for (int i = 1; i <= 10; ++i) {
-    s.Ppar[i][1] = s.AlfaP0[i];
-    s.Ppar[i][2] = s.AlfaU0[i];
-    s.Ppar[i][3] = s.Betta0[i];
-    s.Ppar[i][4] = s.Eks0[i];
-    s.Ppar[i][5] = s.R0sr[i];
-    s.Ppar[i][6] = s.W0sr[i];
-    s.Ppar[i][7] = s.AlfaL[i];
-  }
+  fillPpar(s);
   s.JD0 = s.JD = s.JD2000;
   s.Year1 = 2000;
   s.Month1 = 1;
