@@ -65,6 +65,8 @@ struct Control {
                        // Table: least width of a column in characters
   int across = 1;      // Options: entries laid out in this many columns
   bool readOnly = false;  // Field, Text, Table: the user cannot edit it
+  std::string help;    // one line saying what the control does: the window's tooltip and the
+                       // button reference of the help screen are built from it
 
   // ---- handlers ----
   Command command;     // Button: its command. Others: runs when the user changes the value;
@@ -78,6 +80,7 @@ struct Control {
   Control& chars(int n) { width = n; return *this; }
   Control& inColumns(int n) { across = n; return *this; }
   Control& locked() { readOnly = true; return *this; }
+  Control& tip(std::string line) { help = std::move(line); return *this; }
   Control& onChange(Command c) { command = std::move(c); return *this; }
   Control& onMouse(MouseHandler m) { mouse = std::move(m); return *this; }
 };

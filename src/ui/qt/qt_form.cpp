@@ -214,6 +214,7 @@ void QtForm::build(const Control& c, Item& it) {
       return;
   }
   it.main->setObjectName(name);
+  if (!c.help.empty()) it.main->setToolTip(qs(c.help));
   if (!it.outer) it.outer = it.main;
 }
 
