@@ -13,7 +13,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +24,9 @@
 namespace orvant {
 
 class JplFile;  // the open DE405 block (ephemeris/jpl.h)
+class ObsFile;             // the open observatory file (observations/sources.h)
+class TabBook;             // the open table workbook (observations/sources.h)
+class SpreadsheetEngine;   // the engine that evaluates the workbooks (observations/spreadsheet.h)
 
 using int16 = std::int16_t;
 using int32 = std::int32_t;
@@ -173,6 +178,29 @@ struct State {
   std::array<std::array<Darr<4>, 16>, 9> JPLcheb{};
   Darr<9> JPLt0{};                   // begin of each sub-interval 1..8 of that body
 
+  // ---- ephemeris: periodic perturbations (screens 21, 22; ephemeris/perturbations.h) ----
+  // dLdB: the Moon's coefficients, degrees, entries 0..29 (1..16 and 25..28 used, the rest 0).
+  // PertDL[k][n]: the planets' coefficients, degrees, perturber k = 1, 2 (index 0 unused),
+  // n = 0..48: entry 10*I + j is term j (1..8) of planet I (1 Mercury .. 4 Mars); entries 1..8 are
+  // the working row that PlanetPert fills for the planet it computes.
+  // Ipl21[I], Ipl22[I]: object numbers of the first and second perturbing planet of planet I.
+  // All zero at start; screens 21 and 22 fill them when they open and by their commands.
+  Darr<30> dLdB{};
+  std::array<Darr<49>, 3> PertDL{};
+  std::array<int32, 5> Ipl21{}, Ipl22{};
+  // The plan override of PlanetPert on screen 10: while a series of plan experiments runs, the
+  // coefficients of one perturber come from the current experiment row of the perturbation plan.
+  // Npl: the object observed on screen 10; k: the perturber whose row is replaced (1, or 2 when
+  // the plan screen's "№2" is chosen); par[j], j = 1..8: parameter j + 1 of the current
+  // experiment row (index 0 unused). The plan screen fills PertPlanLink; while it is empty, or
+  // returns nothing, the stored coefficients are used (see PlanetPert).
+  struct PertPlanRow {
+    int32 Npl = 0;
+    int k = 1;
+    Darr<9> par{};
+  };
+  std::function<std::optional<PertPlanRow>()> PertPlanLink;
+
   // ---- statistics: secular shifts per century (screens 6, 15, 19) ----
   // NabShift[N][c]: observed shifts of object N (1..11) from a source's OrvantNab.dat;
   // RasShift[N][c][e]: calculated shifts of object N in experiment e (1..NE) of a plan.
@@ -198,6 +226,36 @@ struct State {
   // NPlan: number k of the plan whose experiment is running (screen 15 sets it before a start,
   // the run clears it at its end or stop); 0 outside a plan. Model record files go to Plan<k>.
   int32 NPlan = 0;
+
+  // ---- observations: the source of screens 10, 13 and 16 (observations/sources.h) ----
+  // SrcKind "Tab" (an ancient table, a workbook Tab/<ObsName>.xls) or "Obs" (an observatory file
+  // Obs/<ObsName><Npl>_G_<FileNo>.txt). Npl: the observed object (0 Sun, 1, 2, 4..9, 11 Moon).
+  // The current record or table date: YearNab, MonthNab, DayNab (day with fraction), HourNab
+  // (hours of the day); the observed values go to Lk[Npl], Bk[Npl] (degrees).
+  std::string SrcKind = "Tab";
+  std::string ObsName;              // observatory code or table name; empty: no source chosen
+  int32 Npl = 11;                   // "объект №"
+  std::string FileNo = "100";       // "файл Obs №"
+  std::string GoodNo = "41";        // number of the Good file
+  std::string ObsHeader;            // lines 1-4 of the open observatory file
+  int32 YearBeg = 0, YearEnd = 0;   // year range of the processing
+  int32 YearNab = 0, MonthNab = 0;  // year and month of the current record
+  double DayNab = 0;                // day of the month with its fraction
+  double HourNab = 0;               // time of day, hours
+  int16 kEnd = 0;                   // 1 when the observatory file has no further usable record
+  int16 kObsOpen = 0;               // 9 while an observatory file is open
+  std::string ObsLine;              // the whole text of the last record line read
+  std::string ObsPath;              // relative path of the open (or last chosen) observatory file
+  std::shared_ptr<ObsFile> ObsFileOpen;  // the open observatory file
+  int16 NSheet = 0;                 // worksheets attached of the open workbook (at most 11)
+  std::shared_ptr<TabBook> TabBookOpen;  // the open workbook and its worksheets
+  // The engine that evaluates the workbooks; empty: the program's LibreOffice engine, started on
+  // first use and shared by the whole session. A test puts a fake here.
+  std::shared_ptr<SpreadsheetEngine> TabEngine;
+  double CorrTab = 0;               // the table's own longitude correction at the date, degrees
+  double CorrTab0 = 0;              // CorrTab at the start date, degrees
+  double PrecShift = 0;             // precession since the start date at 5025"/cy, degrees
+  double Prec = 5030;               // "Прецессия, сек": arc seconds per 100 years
 
   // ---- initial data: screen 1 (initial/initial_data_screen.h) ----
   // V0sr: mean orbital speed W0sr*R0sr of objects 1..10, m/s, refreshed after every load.
