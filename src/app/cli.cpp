@@ -73,6 +73,10 @@ int main(int argc, char** argv) {
   int i = 1;
   while (i < argc && std::string_view(argv[i]).rfind("--", 0) == 0) {
     const std::string_view opt = argv[i];
+    if (opt == "--version") {
+      std::cout << "orvant-cli " << ORVANT_VERSION << '\n';
+      return 0;
+    }
     if (opt == "--dir" && i + 1 < argc) {
       ctx.workDir = argv[i + 1];
       i += 2;

@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <string>
 
 #include "app/screens.h"
+#include "app/workdir_setup.h"
 #include "model/messages.h"
 #include "model/state.h"
 #include "ui/qt/qt_form.h"
@@ -35,6 +37,9 @@ int main(int argc, char** argv) {
 
   orvant::State state;
   state.workDir = workDirectory(QApplication::arguments());
+  // First start: the DE405 blocks and the workbooks the sources need (nothing to do afterwards).
+  for (const auto& line : orvant::app::prepareWorkDir(state.workDir).skipped)
+    std::fprintf(stderr, "orvant: %s\n", line.c_str());
 
   orvant::ui::Workbench workbench(state, orvant::ui::qtForms());
   // "Выход": the windows close and the event loop ends once the running command has returned.
