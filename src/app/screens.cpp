@@ -1,9 +1,12 @@
 #include "app/screens.h"
 
+#include "coordinates/converter_screen.h"
 #include "initial/initial_data_screen.h"
 #include "initial/system_velocity_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
+#include "simulation/ellipse_screen.h"
+#include "simulation/gravity_test_screen.h"
 #include "simulation/run_screen.h"
 #include "design/plans_screen.h"
 #include "statistics/statistics_screen.h"
@@ -20,7 +23,10 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<simulation::RunScreen>(2);
   workbench.add<SystemVelocityScreen>(4);
   workbench.add<statistics::StatisticsScreen>(6);
+  workbench.add<simulation::GravityTestScreen>(simulation::kGravityTestScreen);
   workbench.add<design::PlanTestsScreen>(8);
+  workbench.add<ConverterScreen>(12);
+  workbench.add<simulation::EllipseScreen>(simulation::kEllipseScreen);
   workbench.add<design::OptimisationScreen>(15);
   workbench.add<design::PlansScreen>(18);
   workbench.add<statistics::WeightsScreen>(19);
