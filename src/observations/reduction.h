@@ -247,6 +247,19 @@ class ReductionObserver {
   virtual void processEvents() {}
 };
 
+// An observer with fixed options that shows nothing: the command line, tests, benchmarks. Every
+// pass result is handed to `onPass` when it is set.
+class PlainObserver : public ReductionObserver {
+ public:
+  explicit PlainObserver(PassOptions o) : opt(o) {}
+  PassOptions options() override { return opt; }
+  void passDone(const ObservationRun& run, const PassResult& r) override {
+    if (onPass) onPass(run, r);
+  }
+  PassOptions opt;
+  std::function<void(const ObservationRun&, const PassResult&)> onPass;
+};
+
 class ObservationRun {
  public:
   explicit ObservationRun(State& s);
