@@ -1,0 +1,226 @@
+#include "app/export.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "model/format.h"
+#include "model/state.h"
+#include "statistics/records.h"
+#include "statistics/shifts.h"
+
+namespace orvant::app {
+
+namespace {
+
+std::string num(double x) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17g", x);
+  return buf;
+}
+
+std::string row(std::initializer_list<std::string> items) {
+  std::string line;
+  for (const auto& item : items) line += (line.empty() ? "" : ",") + item;
+  return line + "\n";
+}
+
+// The work directory is what lies above the file's folders; the program's reader then finds the
+// file by the same relative path it would use itself.
+State stateFor(const std::string& workDir) {
+  State s;
+  initCatalogue(s);
+  s.workDir = workDir.empty() ? "." : workDir;
+  return s;
+}
+
+std::string failure(const State& s, const std::string& fallback) {
+  return s.lastMessage.empty() ? fallback : s.lastMessage;
+}
+
+CsvExport records(const std::string& workDir, statistics::Source source, int N, int k, int e) {
+  State s = stateFor(workDir);
+  statistics::RecordSeries series;
+  statistics::LoadChoice choice;
+  choice.N = N;
+  choice.source = source;
+  choice.k = k;
+  choice.e = e;
+  if (!statistics::loadSeries(s, series, choice)) return {{}, failure(s, "файл не прочитан")};
+  const bool isLong = source == statistics::Source::Kin;
+  std::string csv = isLong ? row({"record", "jd", "date", "dT_days", "ddT_days", "weight", "AlfaP_deg",
+                                  "AlfaU_deg", "Betta_deg", "Eks", "Rsr_km", "Wsr_rad_per_century",
+                                  "AlfaL0_deg", "dP11_rad_per_century", "dU11_rad_per_century"})
+                           : row({"record", "jd", "date", "dT_days", "AlfaP_deg", "AlfaU_deg", "Betta_deg",
+                                  "Eks", "Rsr_km", "Wsr_rad_per_century"});
+  for (const auto& r : series.records) {
+    const double jd = series.JD0 + r.dT;
+    const auto& P = r.Par;
+    if (isLong) {
+      csv += row({std::to_string(r.number), num(jd), isoDate(jd), num(r.dT), num(r.ddT), num(P[10]), num(P[1]),
+                  num(P[2]), num(P[3]), num(P[4]), num(P[5] * 1e6), num(P[6]), num(P[7]), num(P[8]),
+                  num(P[9])});
+    } else {
+      csv += row({std::to_string(r.number), num(jd), isoDate(jd), num(r.dT), num(P[1]), num(P[2]), num(P[3]),
+                  num(P[4]), num(P[5] * 1e6), num(P[6])});
+    }
+  }
+  return {csv, {}};
+}
+
+const char* const kShiftColumns[] = {"dAlfaP100_arcsec", "dAlfaU100_arcsec", "dBetta100_arcsec",
+                                     "dEks100_1e-6",     "dRsr100_km",       "dW100_rad"};
+
+CsvExport observedShifts(const std::string& workDir, statistics::ShiftSource source) {
+  State s = stateFor(workDir);
+  if (!statistics::loadObservedShifts(s, source)) return {{}, failure(s, "файл не прочитан")};
+  std::string csv = "object";
+  for (const char* c : kShiftColumns) csv += std::string(",") + c;
+  csv += "\n";
+  for (int N = 1; N <= 11; ++N) {
+    csv += std::to_string(N);
+    for (int c = 1; c <= 6; ++c) csv += "," + num(s.NabShift[N][c]);
+    csv += "\n";
+  }
+  return {csv, {}};
+}
+
+CsvExport calculatedShifts(const std::string& workDir, int k, int N) {
+  State s = stateFor(workDir);
+  if (!statistics::loadCalculatedShifts(s, k, N)) return {{}, failure(s, "файл не прочитан")};
+  std::string csv = "experiment";
+  for (const char* c : kShiftColumns) csv += std::string(",") + c;
+  csv += "\n";
+  for (int e = 1; e <= s.NE && e < 92; ++e) {
+    csv += std::to_string(e);
+    for (int c = 1; c <= 6; ++c) csv += "," + num(s.RasShift[N][c][e]);
+    csv += "\n";
+  }
+  return {csv, {}};
+}
+
+CsvExport coordinates(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {{}, "Не могу найти файл " + path};
+  std::stringstream text;
+  text << in.rdbuf();
+  const auto rows = readCoordinateText(text.str());
+  if (!rows) return {{}, "Ошибка чтения данных из файла " + path};
+  std::string csv = row({"day", "month", "year", "t_s", "X_km", "Y_km", "Z_km", "R_km", "VX_m_s", "VY_m_s",
+                         "VZ_m_s", "V_m_s", "Esys_J"});
+  for (const auto& r : *rows)
+    csv += row({num(r.day), std::to_string(r.month), std::to_string(r.year), num(r.T * 1e6), num(r.X * 1e3),
+                num(r.Y * 1e3), num(r.Z * 1e3), num(r.Rpl * 1e3), num(r.VX), num(r.VY), num(r.VZ),
+                num(r.Vpl), num(r.Esys * 1e18)});
+  return {csv, {}};
+}
+
+int toInt(const std::string& digits) {
+  return digits.size() > 9 ? -1 : std::stoi(digits);
+}
+
+}  // namespace
+
+std::optional<std::vector<CoordinateRow>> readCoordinateText(const std::string& text) {
+  std::vector<CoordinateRow> rows;
+  std::istringstream in(text);
+  std::string line;
+  int lineNo = 0;
+  // "DD,DDD.MM.YYYY____T= v____X= v ... ____Esys= v" with the decimal comma of the masks.
+  static const std::regex date(R"(^\s*(-?[0-9]+(?:[.,][0-9]*)?)\.([0-9]{1,2})\.(-?[0-9]{1,6})$)");
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (++lineNo <= 7) continue;
+    if (line.find_first_not_of(' ') == std::string::npos) continue;
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t at = line.find("____", start);
+      parts.push_back(line.substr(start, at == std::string::npos ? std::string::npos : at - start));
+      if (at == std::string::npos) break;
+      start = at + 4;
+    }
+    if (parts.size() != 11) return std::nullopt;
+    CoordinateRow r;
+    std::smatch m;
+    if (!std::regex_match(parts[0], m, date)) return std::nullopt;
+    const auto day = parseNumber(m[1].str());
+    r.month = toInt(m[2].str());
+    r.year = static_cast<int>(std::strtol(m[3].str().c_str(), nullptr, 10));
+    if (!day || r.month < 1 || r.month > 12) return std::nullopt;
+    r.day = *day;
+    static const char* const names[] = {"T", "X", "Y", "Z", "Rpl", "VX", "VY", "VZ", "Vpl", "Esys"};
+    double* const slots[] = {&r.T, &r.X, &r.Y, &r.Z, &r.Rpl, &r.VX, &r.VY, &r.VZ, &r.Vpl, &r.Esys};
+    for (int i = 0; i < 10; ++i) {
+      const std::string& p = parts[static_cast<std::size_t>(i + 1)];
+      const std::string head = std::string(names[i]) + "= ";
+      if (p.rfind(head, 0) != 0) return std::nullopt;
+      const auto v = parseNumber(p.substr(head.size()));
+      if (!v || !std::isfinite(*v)) return std::nullopt;
+      *slots[i] = *v;
+    }
+    rows.push_back(r);
+  }
+  return rows;
+}
+
+std::string isoDate(double jd) {
+  if (!std::isfinite(jd) || std::fabs(jd) > 1e9) return "";
+  // Fliegel and Van Flandern's conversion of the day number to the Gregorian calendar, valid for
+  // all day numbers when the floor division is used (proleptic, astronomical year numbering).
+  const double whole = std::floor(jd + 0.5);
+  double seconds = std::round((jd + 0.5 - whole) * 86400.0);
+  long long J = static_cast<long long>(whole);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    ++J;
+  }
+  const auto fdiv = [](long long a, long long b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); };
+  const long long f = J + 1401 + fdiv(fdiv(4 * J + 274277, 146097) * 3, 4) - 38;
+  const long long e = 4 * f + 3;
+  const long long g = (e % 1461 + 1461) % 1461 / 4;
+  const long long h = 5 * g + 2;
+  const long long D = (h % 153) / 5 + 1;
+  const long long M = (h / 153 + 2) % 12 + 1;
+  const long long Y = fdiv(e, 1461) - 4716 + (14 - M) / 12;
+  const long long s = static_cast<long long>(seconds);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%s%04lld-%02lld-%02lldT%02lld:%02lld:%02lld", Y < 0 ? "-" : "",
+                Y < 0 ? -Y : Y, M, D, s / 3600, s / 60 % 60, s % 60);
+  return buf;
+}
+
+CsvExport exportCsv(const std::string& path) {
+  std::string p = path;
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  std::smatch m;
+  using statistics::Source;
+  static const std::regex simRecords(R"(^(.*?)/?(NEW|JPL)/Orvant([0-9]+)Nab\.txt$)");
+  static const std::regex kinRecords(R"(^(.*?)/?Kin/Plan([0-9]+)/Orvant([0-9]+)Nab\.txt$)");
+  static const std::regex runRecords(R"(^(.*?)/?Plan([0-9]+)/Txt([0-9]+)/Orvant([0-9]+)Ras([0-9]+)\.txt$)");
+  static const std::regex observed(R"(^(.*?)/?(NEW|JPL|Kin)/OrvantNab\.dat$)");
+  static const std::regex calculated(R"(^(.*?)/?Plan([0-9]+)/Orvant([0-9]+)Ras\.dat$)");
+  static const std::regex coords(R"(^(.*?)/?Dat/Orvant([0-9]+)XYZ([0-9]+)\.txt$)");
+  if (std::regex_match(p, m, simRecords))
+    return records(m[1], m[2] == "NEW" ? Source::New : Source::JPL, toInt(m[3]), 1, 1);
+  if (std::regex_match(p, m, kinRecords)) return records(m[1], Source::Kin, toInt(m[3]), toInt(m[2]), 1);
+  if (std::regex_match(p, m, runRecords)) {
+    if (m[3] != m[4]) return {{}, "номер в имени папки Txt и файла различаются: " + path};
+    return records(m[1], Source::Model, toInt(m[4]), toInt(m[2]), toInt(m[5]));
+  }
+  if (std::regex_match(p, m, observed)) {
+    const auto source = m[2] == "NEW"   ? statistics::ShiftSource::New
+                        : m[2] == "JPL" ? statistics::ShiftSource::JPL
+                                        : statistics::ShiftSource::Kin;
+    return observedShifts(m[1], source);
+  }
+  if (std::regex_match(p, m, calculated)) return calculatedShifts(m[1], toInt(m[2]), toInt(m[3]));
+  if (std::regex_match(p, m, coords)) return coordinates(path);
+  return {{}, "не знаю, как прочитать файл " + path +
+                  " (файлы параметров орбит, сдвигов, координат рабочего каталога)"};
+}
+
+}  // namespace orvant::app
