@@ -3,6 +3,7 @@
 #include "coordinates/converter_screen.h"
 #include "initial/initial_data_screen.h"
 #include "initial/system_velocity_screen.h"
+#include "observations/observation_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
 #include "simulation/ellipse_screen.h"
@@ -25,6 +26,7 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<statistics::StatisticsScreen>(6);
   workbench.add<simulation::GravityTestScreen>(simulation::kGravityTestScreen);
   workbench.add<design::PlanTestsScreen>(8);
+  workbench.add<ObservationScreen>(kObservationScreen);
   workbench.add<ConverterScreen>(12);
   workbench.add<simulation::EllipseScreen>(simulation::kEllipseScreen);
   workbench.add<design::OptimisationScreen>(15);

@@ -226,7 +226,7 @@ bool ObservationRun::start(const ReductionInputs& in, ReductionObserver& obs) {
   s.ObsB = in.ObsB;
   s.Prec = in.Prec;
   live_ = LiveInputs{in.StepTab, in.limit, in.pauseMs, in.MT, in.MAlfa, in.MdAlfa, in.MdR};
-  opt_ = obs.options();
+  opt_ = obs.passOptions();
   // A.4
   for (std::size_t j = 1; j <= 9; ++j) exp_.row[0][j] = exp_.par[j];
   exp_.current = 0;
@@ -288,7 +288,7 @@ LoopEnd ObservationRun::loop(ReductionObserver& obs) {
 }
 
 bool ObservationRun::pass(ReductionObserver& obs, bool& sourceEnded) {
-  opt_ = obs.options();
+  opt_ = obs.passOptions();
   traceOn_ = opt_.trace;
   sourceEnded = false;
   double Lnab = 0, Bnab = 0;

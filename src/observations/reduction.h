@@ -229,7 +229,7 @@ class ReductionObserver {
  public:
   virtual ~ReductionObserver() = default;
   // The options of the pass (read at its start).
-  virtual PassOptions options() = 0;
+  virtual PassOptions passOptions() = 0;
   // B.1-B.2: the date of the record or the table step is known (State::Year, Month, Day; the
   // date text `dateText`); the run shows JD through passDone.
   virtual void sourceDate(const ObservationRun&, const std::string& dateText) { (void)dateText; }
@@ -252,7 +252,7 @@ class ReductionObserver {
 class PlainObserver : public ReductionObserver {
  public:
   explicit PlainObserver(PassOptions o) : opt(o) {}
-  PassOptions options() override { return opt; }
+  PassOptions passOptions() override { return opt; }
   void passDone(const ObservationRun& run, const PassResult& r) override {
     if (onPass) onPass(run, r);
   }

@@ -1,0 +1,212 @@
+// orvant-cli reduce: one run of screen 10's observation reduction without a window.
+//
+//   orvant-cli [--dir DIR] reduce --source obs|tab --name NAME --object N [options]
+//
+// The source is chosen as screen 10 chooses it (an observatory code of the catalogue, any other
+// code as "иная Obs", or a table name), with the screen's defaults for the date, the calendar
+// and the reduction boxes; the options then override them. At the end the counts, the means and
+// the criterion are printed, one "NAME = value" a line; messages go to stderr as
+// "MESSAGE [title] text". Exit status 0 when the run went to its end, 1 when it was refused or
+// failed, 2 for wrong arguments.
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "app/cli.h"
+#include "earthrotation/etut.h"
+#include "model/state.h"
+#include "observations/reduction.h"
+#include "observations/residual_classes.h"
+#include "observations/sources.h"
+
+namespace orvant::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "reduce --source obs|tab --name NAME --object N [--file NO] [--good-file] [--day D --month M "
+    "--year Y] [--calendar 0|1|2] [--noon|--midnight] [--end YEAR] [--step DAYS] "
+    "[--planet JPL0|Kin0|Plan] [--earth JPL0|Kin0|Kin0+] [--epoch J2000|JD] [--aberr-source on|off] "
+    "[--aberr-observer on|off] [--parallax on|off] [--refraction on|off] [--nutation on|off] "
+    "[--visibility on|off] [--hpl DEG] [--hsol DEG] [--criterion dR|AbsdL] [--limit X] [--rms] "
+    "[--kves] [--stat] [--files] [--trace] [--obsL DEG] [--obsB DEG] [--prec-tab] [--dLzl] [--dLp]";
+
+class StderrSink : public MessageSink {
+ public:
+  void message(std::string_view text, std::string_view title) override {
+    std::string t(text);
+    for (std::size_t p = 0; (p = t.find('\n', p)) != std::string::npos;) t.replace(p, 1, " | ");
+    std::fprintf(stderr, "MESSAGE [%.*s] %s\n", static_cast<int>(title.size()), title.data(),
+                 t.c_str());
+  }
+};
+
+bool onOff(const std::string& v, bool& out) {
+  if (v == "on") return out = true, true;
+  if (v == "off") return out = false, true;
+  return false;
+}
+
+int reduceCommand(Context& ctx) {
+  std::map<std::string, std::string> val;
+  std::map<std::string, bool> flag;
+  static const char* kFlags[] = {"--good-file", "--noon", "--midnight", "--rms", "--kves",
+                                 "--stat",      "--files", "--trace",   "--prec-tab", "--dLzl",
+                                 "--dLp"};
+  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
+    const std::string& a = ctx.args[i];
+    bool isFlag = false;
+    for (const char* f : kFlags)
+      if (a == f) isFlag = flag[a] = true;
+    if (isFlag) continue;
+    if (a.rfind("--", 0) != 0 || i + 1 >= ctx.args.size())
+      return fail("Неверный аргумент «" + a + "». Использование: orvant-cli " + kUsage);
+    val[a] = ctx.args[++i];
+  }
+  const std::string kind = val.count("--source") ? val["--source"] : "";
+  if ((kind != "obs" && kind != "tab") || !val.count("--name") || !val.count("--object"))
+    return fail(std::string("Задайте источник, его имя и объект. Использование: orvant-cli ") +
+                kUsage);
+  long object = 0;
+  if (!argInteger(val["--object"], object))
+    return fail("Номер объекта «" + val["--object"] + "» должен быть целым числом");
+
+  State s;
+  s.workDir = ctx.workDir.string();
+  StderrSink sink;
+  s.sink = &sink;
+  setETcoefDefaults(s);
+
+  SourceScreen scr;
+  scr.objectNo = static_cast<int>(object);
+  if (val.count("--file")) scr.fileNo = val["--file"];
+  scr.goodFileObs = flag["--good-file"];
+  PassOptions o;
+  if (val.count("--criterion")) {
+    if (val["--criterion"] == "dR")
+      o.criterion = ObsCriterion::dR;
+    else if (val["--criterion"] == "AbsdL")
+      o.criterion = ObsCriterion::AbsdL;
+    else
+      return fail("Критерий: dR или AbsdL");
+  }
+  scr.criterion = o.criterion;
+  scr.precTab = o.precTab = flag["--prec-tab"];
+  const std::string name = val["--name"];
+  bool chosen = false;
+  if (kind == "obs") {
+    ChooseSrcObs(s);
+    int entry = 7;
+    for (int k = 1; k <= 6; ++k)
+      if (kObsCatalogue[static_cast<std::size_t>(k)].name == name) entry = k;
+    scr.otherObs = name;
+    chosen = SelectObs(s, scr, entry);
+  } else {
+    ChooseSrcTab(s);
+    int entry = -1;
+    for (int k = 1; k < static_cast<int>(kTabCatalogue.size()); ++k)
+      if (kTabCatalogue[static_cast<std::size_t>(k)].name == name) entry = k;
+    if (entry < 0) return fail("Неизвестная таблица «" + name + "»");
+    chosen = SelectTab(s, scr, entry);
+  }
+  if (!chosen) return 1;
+
+  ReductionInputs in;
+  in.Npl = static_cast<int32>(object);
+  in.Day = scr.day;
+  in.Month = scr.month;
+  in.Year = scr.year;
+  in.CalType = static_cast<int16>(scr.calType);
+  in.Hour0 = scr.dayFromNoon ? 12 : 0;
+  in.ObsL = scr.obsL;
+  in.ObsB = scr.obsB;
+  in.YearEnd = kind == "obs" ? s.YearEnd : scr.year;
+  o.aberrSource = scr.aberrSource;
+  o.aberrObserver = scr.aberrObserver;
+  o.nutation = scr.nutation;
+  if (flag["--noon"]) in.Hour0 = 12;
+  if (flag["--midnight"]) in.Hour0 = 0;
+
+  // Numbers.
+  struct NumArg {
+    const char* key;
+    double* target;
+  };
+  double calendar = in.CalType, month = in.Month, year = in.Year, end = in.YearEnd;
+  const NumArg nums[] = {{"--day", &in.Day},       {"--month", &month},     {"--year", &year},
+                         {"--calendar", &calendar}, {"--end", &end},          {"--step", &in.StepTab},
+                         {"--hpl", &in.Hpl},        {"--hsol", &in.Hsol},     {"--limit", &in.limit},
+                         {"--obsL", &in.ObsL},      {"--obsB", &in.ObsB}};
+  for (const NumArg& n : nums)
+    if (val.count(n.key) && !argNumber(val[n.key], *n.target))
+      return fail(std::string("Значение ") + n.key + " «" + val[n.key] + "» не является числом");
+  in.Month = static_cast<int32>(month);
+  in.Year = static_cast<int32>(year);
+  in.YearEnd = static_cast<int32>(end);
+  in.CalType = static_cast<int16>(calendar);
+
+  // Options.
+  const std::map<std::string, bool*> boxes = {
+      {"--aberr-source", &o.aberrSource}, {"--aberr-observer", &o.aberrObserver},
+      {"--parallax", &o.parallax},        {"--refraction", &o.refraction},
+      {"--nutation", &o.nutation},        {"--visibility", &o.visibility}};
+  for (const auto& [key, target] : boxes)
+    if (val.count(key) && !onOff(val[key], *target))
+      return fail("Значение " + key + ": on или off");
+  if (val.count("--hsol")) o.sunTest = true;
+  if (val.count("--limit")) o.reject = true;
+  o.rms = flag["--rms"];
+  o.kVes = flag["--kves"];
+  o.statistics = flag["--stat"];
+  o.files = flag["--files"];
+  o.trace = flag["--trace"];
+  o.dLzl = flag["--dLzl"];
+  o.dLp = flag["--dLp"];
+  const std::map<std::string, PlanetTheory> planets = {
+      {"JPL0", PlanetTheory::JPL0}, {"Kin0", PlanetTheory::Kin0}, {"Plan", PlanetTheory::Plan}};
+  const std::map<std::string, EarthTheory> earths = {
+      {"JPL0", EarthTheory::JPL0}, {"Kin0", EarthTheory::Kin0}, {"Kin0+", EarthTheory::Kin0p}};
+  if (val.count("--planet")) {
+    if (!planets.count(val["--planet"])) return fail("Теория планеты: JPL0, Kin0 или Plan");
+    o.planet = planets.at(val["--planet"]);
+  }
+  if (val.count("--earth")) {
+    if (!earths.count(val["--earth"])) return fail("Теория Земли и Луны: JPL0, Kin0 или Kin0+");
+    o.earth = earths.at(val["--earth"]);
+  }
+  if (val.count("--epoch")) o.epochJD = val["--epoch"] == "JD";
+
+  PlainObserver obs(o);
+  ObservationRun run(s);
+  if (!run.start(in, obs)) return 1;
+  const LoopEnd end_ = run.loop(obs);
+  const Accumulators& a = run.acc();
+  std::printf("passes = %ld\ncompared = %ld\naccepted = %ld\nrejected = %ld\n", run.passes(),
+              run.compared(), a.Nok, run.rejected());
+  if (a.Nok > 0) {
+    const double n = static_cast<double>(a.Nok);
+    const auto& row = run.experiments().row[0];
+    printValue("dLsr", a.sdL / n * 3600);
+    printValue("dBsr", a.sdB / n * 3600);
+    printValue("dRsr", row[13]);
+    printValue("absdLsr", row[14]);
+    printValue("absdBsr", row[15]);
+    printValue("rmsdR", row[25]);
+    printValue("rmsdL", row[26]);
+    printValue("rmsdB", row[27]);
+    printValue("criterion", run.criterion());
+    printValue("kW", run.kW());
+    printValue("JDmean", a.JDmean);
+  }
+  if (o.statistics) {
+    ReportSums sums{a.Nok, a.sadL, a.sadB, a.sdR};
+    if (!writeStatReport(s, run.classes(), sums)) return 1;
+  }
+  return end_ == LoopEnd::Failed ? 1 : 0;
+}
+
+const CliRegistrar kReduce("reduce", kUsage, reduceCommand);
+
+}  // namespace
+
+}  // namespace orvant::cli
