@@ -147,22 +147,8 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
   });
   label("scaleText", scaleText(kScaleStart)).in("right").at(1, 1);
 
-  // ---- the two-body orbit check of the traced object (built by the check itself) ----
-  group("check", "Проверка орбиты").in("right").at(2, 0).span(1, 2);
-  options("traced", "", {kNames, kNames + 12}, 1).in("check").at(0, 0).span(1, 3).inColumns(6).onChange(
-      [this] { tracedChanged(); });
-  field("H0", "Шаг решения уравнений, с", "3600").in("check").at(1, 0).chars(6);
-  field("NC0", "NC0, шагов", "1000").in("check").at(1, 1).chars(6);
-  field("kShag", "kShag", "100").in("check").at(2, 0).chars(6);
-  field("dAlfa", "+/-dAlfa, град", "1").in("check").at(2, 1).chars(6);
-  check("kSun", "при Vsol=const").in("check").at(2, 2);
-  button("checkStart", "Проверить параметры орбиты и ошибку их определения программой", {})
-      .in("check")
-      .at(3, 0)
-      .span(1, 3);
-  button("checkStop", "Остановить", {}).in("check").at(4, 0);
-  button("checkGo", "Продолжить ", {}).in("check").at(4, 1);
-  button("checkSteps", "сделать NC0 шагов", {}).in("check").at(4, 2);
+  // ---- the two-body orbit check of the traced object (initial_data_screen_check.cpp) ----
+  declareCheck({kNames, kNames + 12});
 
   hidden(kRefresh, [this] { refreshInitialView(); });
 }
@@ -172,7 +158,6 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
 void InitialDataScreen::opened() {
   State& s = state();
   ui::Form& f = form();
-  for (const char* id : {"checkStart", "checkStop", "checkGo", "checkSteps"}) f.setEnabled(id, false);
   // (1) participation from the boxes, (2) the traced-object choice reset to the first body.
   for (int i = 0; i <= 10; ++i) s.kUch[static_cast<std::size_t>(i)] = f.checked(kUchId(i)) ? 1 : 0;
   rebuildParticipation(s);

@@ -14,8 +14,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "initial/initial_data_screen_sources.h"
+#include "initial/orbit_check.h"
 #include "ui/screen.h"
 
 namespace orvant {
@@ -67,6 +69,20 @@ class InitialDataScreen : public ui::Screen {
   void updateNavigation();
   void applyScale();
   std::string bodyName(int i) const;
+
+  // ---- the orbit check (initial_data_screen_check.cpp) ----
+  void declareCheck(const std::vector<std::string>& names);
+  void checkStart();
+  void checkContinue();
+  void checkSteps();
+  void runCheck();
+  void showCheckNode();
+  void showCheckPerihelion();
+  void showCheckDisplay();
+  void drawCheck();
+  OrbitCheck check_;
+  bool checkReady_ = false;    // a check was set up and can be continued
+  bool checkRunning_ = false;  // its loop is running (a button pressed meanwhile only sets flags)
 };
 
 }  // namespace orvant

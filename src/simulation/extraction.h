@@ -18,8 +18,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "model/orbit_windows.h"
 #include "model/state.h"
 
 namespace orvant::simulation {
@@ -30,33 +32,14 @@ inline constexpr int kCentreOrigin = 15;
 inline constexpr int kCentreSun = 0;
 inline constexpr int kCentreEarth = 3;
 
-// A window of longitudes [lo, hi], degrees; lo > hi when it straddles 0.
-struct Window {
-  double lo = 0;
-  double hi = 0;
-};
-
-// The window centre +- dAlfa: hi = centre + dAlfa less 360 when above 360; lo = centre - dAlfa
-// plus 360 when below 0 (less 360 when above 360).
-Window windowAround(double centre, double dAlfa);
-
-// The aphelion window of a perihelion longitude: centre + 180 +- dAlfa, each bound less 360 when
-// above 360.
-Window aphelionWindow(double AlfaPt, double dAlfa);
-
-// Longitude L inside [lo, hi]: when 360 - 2 dAlfa >= lo (the window does not straddle 0) when
-// lo <= L <= hi; otherwise unless hi < L < lo.
-bool insideWindow(double L, const Window& w, double dAlfa);
-
-// The longitude between two consecutive steps: their mean, less 180 when they lie on both sides
-// of 0 (|cur - prev| > 355): 359.9 and 0.1 give 0.
-double meanLongitude(double prev, double cur);
-
-// Reduction of an ecliptic longitude of the perihelion to the orbit plane (degrees; Bmax in rad):
-// w = AlfaPt - AlfaUt brought into [-180, 180]; exactly +-90 returns AlfaPt unchanged; otherwise
-// u = |atan(tan w / cos Bmax)| (180 - u when |w| > 90, negative when w < 0) and the result
-// u + AlfaUt brought into [0, 360]. (tan(lambda - Omega) = tan(u) cos i on an inclined orbit.)
-double toOrbitPlane(const State& s, double AlfaPt, double AlfaUt, double Bmax);
+// The apsis and node windows live in the model layer (model/orbit_windows.h), where the orbit
+// check of screen 1 finds them too.
+using orvant::aphelionWindow;
+using orvant::insideWindow;
+using orvant::meanLongitude;
+using orvant::toOrbitPlane;
+using orvant::Window;
+using orvant::windowAround;
 
 // The measured angle a (0..360) with the whole turns of the theory's angle A (degrees, not
 // reduced): NP = trunc(A/360), corrected by one turn where A and a lie on both sides of 0
