@@ -2,6 +2,7 @@
 
 #include "coordinates/converter_screen.h"
 #include "initial/initial_data_screen.h"
+#include "initial/moon_data_screen.h"
 #include "initial/system_velocity_screen.h"
 #include "observations/observation_screen.h"
 #include "design/optimisation_screen.h"
@@ -32,6 +33,7 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<design::OptimisationScreen>(15);
   workbench.add<design::PlansScreen>(18);
   workbench.add<statistics::WeightsScreen>(19);
+  workbench.add<MoonDataScreen>(kMoonDataScreen);
 }
 
 }  // namespace orvant
