@@ -51,8 +51,9 @@ EllipseScreen::EllipseScreen(State& s, ui::Workbench& wb)
   field("Eks1", "Eks1 (эллипс)", "0,2").in("gIn").at(1, 0).chars(10);
   field("Eks2", "Eks2 (эксцентр)", "0,4").in("gIn").at(2, 0).chars(10);
   field("W", "W, рад/год", "6,28").in("gIn").at(3, 0).chars(10);
-  field("step", "шаг, дни", "0,1").in("gIn").at(4, 0).chars(10);
-  options("kind", "", {"простой эксцентр", "эксцентр с эквантом"}, 0).in("gIn").at(5, 0);
+  field("Wday", "W, рад/день", "").in("gIn").at(4, 0).chars(10).locked();
+  field("step", "шаг, дни", "0,1").in("gIn").at(5, 0).chars(10);
+  options("kind", "", {"простой эксцентр", "эксцентр с эквантом"}, 0).in("gIn").at(6, 0);
 
   group("gScale", "Масштабы").at(1, 0);
   field("Mx", "Mx, тыс.км./см", "20000").in("gScale").at(0, 0).chars(10);
@@ -150,7 +151,7 @@ void EllipseScreen::start() {
   if (!readInputs(in)) return;
   in.W /= 365.25;  // rad/day
   in_ = in;
-  form().setNumber("W", in_.W);
+  form().setNumber("Wday", in_.W);
   equant_ = form().option("kind") == 1;
   t_ = 0;
   started_ = true;
@@ -173,7 +174,7 @@ void EllipseScreen::oneStep() {
     if (!readInputs(in)) return;
     in.W /= 365.25;
     in_ = in;
-    form().setNumber("W", in_.W);
+    form().setNumber("Wday", in_.W);
     equant_ = form().option("kind") == 1;
     t_ = 0;
     started_ = true;

@@ -14,6 +14,8 @@
 // With e2 = 2 e1 the first-order terms of the longitudes agree; with the equant those of the
 // distances too. The screen steps t, shows the longitudes, distances and their differences, draws
 // the orbits and plots dL and dR against t. It writes no files. Messages: "Orvant6.0".
+// The angular velocity is typed in rad/year and shown in rad/day beside it (not over it, so that
+// a second start does not divide it again).
 #pragma once
 
 #include "ui/screen.h"
