@@ -198,7 +198,7 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
 
   group("gDraw", "").at(0, 3).span(4, 1);
   picture("resid", "", 15, 8.5).in("gDraw").at(0, 0).span(1, 2);
-  picture("view", "", 7, 6).in("gDraw").at(1, 0).span(2, 1);
+  picture("bodies", "", 7, 6).in("gDraw").at(1, 0).span(2, 1);
   picture("dLpl", "", 7, 2.9).in("gDraw").at(1, 1);
   picture("dBpl", "", 7, 2.9).in("gDraw").at(2, 1);
 

@@ -26,7 +26,7 @@ enum Series {
 }  // namespace
 
 void ObservationScreen::clearPictures() {
-  for (const char* id : {"resid", "view", "dLpl", "dBpl"}) form().canvas(id).clear();
+  for (const char* id : {"resid", "bodies", "dLpl", "dBpl"}) form().canvas(id).clear();
   for (auto& p : last_) p.set = false;
   drawAxes();
 }
@@ -46,7 +46,7 @@ void ObservationScreen::drawAxes() {
     d.line(-10, -10, 10, -10, ui::kGray);
     d.line(-10, -10, -10, 10, ui::kGray);
   }
-  ui::Canvas& v = form().canvas("view");
+  ui::Canvas& v = form().canvas("bodies");
   v.setView(-1.75, 1.5, 1.75, -1.5);
 }
 
@@ -124,7 +124,7 @@ void ObservationScreen::plotPass(const PassResult& r) {
 // The orbit view: the Sun, the Earth and the body in the ecliptic of the date, seen from the
 // ecliptic pole, scaled to the larger of the two orbits; rays from the Earth with "лучи".
 void ObservationScreen::drawOrbitView(const PassResult& r) {
-  ui::Canvas& c = form().canvas("view");
+  ui::Canvas& c = form().canvas("bodies");
   c.clear();
   const double au = state().Lae > 0 ? state().Lae : 1.495978707e11;
   const double re = std::hypot(r.Xe, r.Ye) / au, rb = std::hypot(r.Xb, r.Yb) / au;
@@ -146,7 +146,7 @@ void ObservationScreen::drawOrbitView(const PassResult& r) {
 // The horizon view: the sky seen from above the observer, the zenith in the middle, the horizon
 // the circle, south at the bottom and west on the right.
 void ObservationScreen::drawHorizonView(const PassResult& r) {
-  ui::Canvas& c = form().canvas("view");
+  ui::Canvas& c = form().canvas("bodies");
   c.clear();
   c.setView(-1.75, 1.5, 1.75, -1.5);
   c.circle(0, 0, 1, ui::kGreen);

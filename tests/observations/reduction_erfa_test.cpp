@@ -38,6 +38,7 @@
 #include "observations/reduction.h"
 #include "observations/sources.h"
 #include "observations/spreadsheet.h"
+#include "reduction_bench.h"
 
 #ifdef ORVANT_HAVE_ERFA
 #include <erfa.h>
@@ -169,22 +170,7 @@ Place apparent(const std::function<Body(int, double)>& eph, int N, double ut, do
   return {eraAnp(a) * 57.29577951308232, d * 57.29577951308232};
 }
 
-// One record line in the fixed columns of the observatory files.
-std::string recordLine(int year, int month, int day, int hour, double raDeg, double decDeg) {
-  static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const long long ra = std::llround(raDeg / 15 * 3600 * 1e5);  // units of 1e-5 s of time
-  const long long dec = std::llround(std::fabs(decDeg) * 3600 * 1e4);  // units of 1e-4"
-  char buf[160];
-  std::snprintf(buf, sizeof buf,
-                "%-10s%4d %2d %3s %c%02d %02d %02d %04d%6s%c%02lld %02lld %02lld %05lld%11s%c%02lld "
-                "%02lld %02lld %04lld",
-                "GREN", year, day, months[month - 1], ' ', hour, 0, 0, 0, "", ' ',
-                ra / 360000000, ra / 6000000 % 60, ra / 100000 % 60, ra % 100000, "",
-                decDeg < 0 ? '-' : '+', dec / 36000000, dec / 600000 % 60, dec / 10000 % 60,
-                dec % 10000);
-  return buf;
-}
+using test::recordLine;
 
 struct Residuals {
   long n = 0;
