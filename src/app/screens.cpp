@@ -7,6 +7,8 @@
 #include "observations/observation_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
+#include "ephemeris/moon_perturbation_screen.h"
+#include "ephemeris/planet_perturbation_screen.h"
 #include "simulation/ellipse_screen.h"
 #include "simulation/gravity_test_screen.h"
 #include "simulation/run_screen.h"
@@ -34,6 +36,8 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<design::PlansScreen>(18);
   workbench.add<statistics::WeightsScreen>(19);
   workbench.add<MoonDataScreen>(kMoonDataScreen);
+  workbench.add<ephemeris::MoonPerturbationScreen>(ephemeris::MoonPerturbationScreen::kNumber);
+  workbench.add<ephemeris::PlanetPerturbationScreen>(ephemeris::PlanetPerturbationScreen::kNumber);
 }
 
 }  // namespace orvant

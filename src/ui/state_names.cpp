@@ -101,6 +101,8 @@ const std::vector<Entry>& table() {
       ORVANT_STATE(JDjpl), ORVANT_STATE(JPLyear), ORVANT_STATE(JPLlast), ORVANT_STATE(JPLnr),
       ORVANT_STATE(JPLisOpen), ORVANT_STATE(JPLcoef), ORVANT_STATE(JDrec0), ORVANT_STATE(JDrec1),
       ORVANT_STATE(JPLcheb), ORVANT_STATE(JPLt0),
+      // ephemeris: the periodic perturbations of screens 21 and 22
+      ORVANT_STATE(dLdB), ORVANT_STATE(PertDL), ORVANT_STATE(Ipl21), ORVANT_STATE(Ipl22),
       // statistics: secular shifts
       ORVANT_STATE(NabShift), ORVANT_STATE(RasShift), ORVANT_STATE(ShiftKind),
       ORVANT_STATE(NabSource), ORVANT_STATE(RasPlan), ORVANT_STATE(RasObj), ORVANT_STATE(NE),
