@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "design/plans_workbench.h"
 #include "model/format.h"
 #include "model/messages.h"
 #include "model/state.h"
@@ -147,8 +148,41 @@ OptimisationScreen::OptimisationScreen(State& s, ui::Workbench& wb)
 
 void OptimisationScreen::opened() {
   countFactors();
+  showMassRatios();
   form().setEnabled("run", workbench().has(kRunScreen));
   form().setEnabled("weights", workbench().has(kWeightsScreen));
+}
+
+void OptimisationScreen::activated() { showMassRatios(); }
+
+void OptimisationScreen::showMassRatios() {
+  // The zero levels of rows 6 and 7 are the ratios of the masses in use (a ratio of 1 would give
+  // Jupiter and Venus the Sun's mass), until the user types another level.
+  const State& s = state();
+  const double ratio[2] = {s.km[5], s.km[2]};
+  for (int r = 0; r < 2; ++r) {
+    const std::string box = id("X0_", 6 + r);
+    const std::string now = form().text(box);
+    const bool untouched = now == control(box).text || now == shownRatios_[at(r)];
+    if (!untouched || !(ratio[r] > 0) || !std::isfinite(ratio[r])) continue;
+    form().setNumber(box, ratio[r]);
+    shownRatios_[at(r)] = form().text(box);
+  }
+}
+
+void OptimisationScreen::keepMasses() {
+  const State& s = state();
+  if (!kept_) kept_ = KeptMasses{s.m[2], s.m[5], s.km[2], s.km[5]};
+}
+
+void OptimisationScreen::restoreMasses() {
+  if (!kept_) return;
+  State& s = state();
+  s.m[2] = kept_->m2;
+  s.m[5] = kept_->m5;
+  s.km[2] = kept_->km2;
+  s.km[5] = kept_->km5;
+  kept_.reset();
 }
 
 // ---- helpers ----
@@ -317,6 +351,8 @@ void OptimisationScreen::runSeries() {
   }
   workbench().show(number());
 
+  restoreMasses();  // a series ended by "Остановить" before its runs came back
+  keepMasses();
   running_ = true;
   runPlan_ = *k;
   total_ = *to - *from + 1;
@@ -350,8 +386,20 @@ void OptimisationScreen::startExperiment(int e) {
   // Runs after the run: a run of a plan always clears NPlan at its end (or at "Остановить"), so an
   // NPlan still set means that screen 2 refused to start (it has shown why); the series ends.
   const int plan = runPlan_;
-  workbench().post(*this, [this, plan, e] {
-    if (!running_ || state().NPlan != plan) return;
+  const int done = done_;
+  workbench().post(*this, [this, plan, e, done] {
+    if (!running_) return;
+    if (state().NPlan != plan) {
+      // The run came back. One that finished has posted runFinished, which runs after this call;
+      // one that was stopped ("Остановить", the window closed) never does: the series has ended.
+      workbench().post(*this, [this, done] {
+        if (!running_ || done_ != done || state().NPlan != 0) return;
+        running_ = false;
+        restoreMasses();
+        showProgress(0);
+      });
+      return;
+    }
     const auto from = integerBox("expFrom", 1, kMaxPoints);
     if (from && *from != e) return;
     state().NPlan = 0;
@@ -373,6 +421,7 @@ void OptimisationScreen::runFinished() {
 
 void OptimisationScreen::endSeries(bool failed) {
   running_ = false;
+  restoreMasses();
   showProgress(0);
   if (failed) {
     form().message(kRunFailed, kTitle7);
@@ -477,6 +526,11 @@ void OptimisationScreen::drawCriteria(bool withRegression) {
   pic.line(0, 0, kStepCm * (plan_.Npt + 1), 0, ui::kGray);
   pic.line(0, 0, 0, 10, ui::kGray);
   const auto height = [this](double y) { return (y - Ymin_) / scale_; };
+  // The values stand beside their points where there is room; the report lists them all.
+  ui::LabelPlacer values(pic);
+  values.reserve(0, 0, kPictureWidthCm, kBaseCm - 10.2);  // the caption lines at the top
+  for (int e = 1; e <= plan_.Npt; ++e)
+    if (e == 1 || e % 5 == 0) values.reserve(pic.toCmX(kStepCm * e - 0.15), kBaseCm + 0.15, 0.6, 0.45);
   for (int e = 1; e <= plan_.Npt; ++e) {
     const double x = kStepCm * e, y = height(Yexp_[at(e)]);
     pic.line(x, 0, x, y, ui::kLightGray);
@@ -485,7 +539,7 @@ void OptimisationScreen::drawCriteria(bool withRegression) {
       const double r = evaluateAtRow(Breg_, plan_, e);
       pic.circle(x, height(r), 0.05, ui::kRed, true);
     } else {
-      pic.text(x - 0.2, y + 0.6, screenNumber(Yexp_[at(e)], 3));
+      values.text(x, y, screenNumber(Yexp_[at(e)], 3), ui::kBlack, true);
     }
     if (e == 1 || e % 5 == 0) pic.text(x - 0.15, -0.15, std::to_string(e));
   }
@@ -527,13 +581,14 @@ void OptimisationScreen::drawGraphs() {
     pic.line(x, -0.1, x, 0.1, ui::kGray);
     pic.text(x - 0.2, -0.15, screenNumber(k / 2.0));
   }
+  std::vector<double> labels;  // heights of the curve labels placed, cm
   for (int n = 1; n <= plan_.Nf; ++n) {
     const auto& y = curves[at(n - 1)];
     const int row = PlanFactor_[at(n)];
     const ui::Color c = curveColor(row);
     for (int k = 1; k < kCurvePoints; ++k)
       pic.line(xCm(-1 + (k - 1) / 16.0), yCm(y[at(k - 1)]), xCm(-1 + k / 16.0), yCm(y[at(k)]), c);
-    pic.text(xCm(1) + 0.2, yCm(y[kCurvePoints - 1]) + 0.2, "X" + std::to_string(row), c);
+    pic.text(xCm(1) + 0.2, stackedLabel(labels, yCm(y[kCurvePoints - 1]) + 0.2), "X" + std::to_string(row), c);
   }
   pic.text(0.2, 11.6, "Y по уравнению регрессии: X(i) от -1 до +1, остальные X(j) = X(j)opt;  М " +
                           screenNumber(*scale, 6) + " ед/см,  Ymin= " + screenNumber(*Ymin, 6));

@@ -14,7 +14,8 @@
 // ends, screen 2 writes the clock into this screen's hidden field `runFinished` and clears NPlan;
 // that advances "с №" and starts the next experiment the same way, so one experiment runs at a time
 // and no run is nested in another. Past "по №" the sound Arhiv/Zvuk_end1.wav marks the end.
-// "Остановить" on screen 2 copies "по №" into "с №", which ends the series.
+// "Остановить" on screen 2 copies "по №" into "с №", which ends the series. The masses changed by
+// rows 6 and 7 are the series' own: the state gets the masses back when the series ends.
 #pragma once
 
 #include <chrono>
@@ -39,6 +40,7 @@ class OptimisationScreen : public ui::Screen {
 
   OptimisationScreen(State& s, ui::Workbench& wb);
   void opened() override;
+  void activated() override;
 
   // What the commands keep (read by tests and the batch runs).
   bool hasPlan() const { return havePlan_; }
@@ -82,6 +84,12 @@ class OptimisationScreen : public ui::Screen {
   void report(const std::string& line);
   void startExperiment(int e);
   void endSeries(bool failed);
+  // The masses a series changes (Venus and Jupiter): kept at the series' start, put back at its end
+  // (also when "Остановить" on screen 2 ended it), so that later runs see the masses of the set.
+  void keepMasses();
+  void restoreMasses();
+  // Rows 6 and 7 show the mass ratios of the current set while the user has not typed them.
+  void showMassRatios();
   void showProgress(int running);
   void drawCriteria(bool withRegression);
 
@@ -99,6 +107,11 @@ class OptimisationScreen : public ui::Screen {
   // The series of runs.
   std::array<RowValues, kMaxPoints + 1> settings_{};
   bool running_ = false;
+  struct KeptMasses {
+    double m2, m5, km2, km5;
+  };
+  std::optional<KeptMasses> kept_;
+  std::array<std::string, 2> shownRatios_{};  // texts put into X0_6, X0_7 by showMassRatios
   int runPlan_ = 0;
   int total_ = 0, done_ = 0;
   std::chrono::steady_clock::time_point seriesStart_{}, runStart_{};

@@ -375,11 +375,7 @@ void PlansScreen::drawGraphs() {
     const ui::Color c = curveColor(row);
     for (int k = 1; k < kCurvePoints; ++k)
       pic.line(xCm(-1 + (k - 1) / 16.0), yCm(y[at(k - 1)]), xCm(-1 + k / 16.0), yCm(y[at(k)]), c);
-    // Curves that end together get their labels one above the other.
-    double h = yCm(y[kCurvePoints - 1]) + 0.2;
-    while (std::any_of(labels.begin(), labels.end(), [h](double l) { return std::fabs(l - h) < 0.4; }))
-      h += 0.45;
-    labels.push_back(h);
+    const double h = stackedLabel(labels, yCm(y[kCurvePoints - 1]) + 0.2);
     pic.text(xCm(1) + 0.2, h, id("X", row), c);
     const double xo = Xopt_[at(n)];
     if (xo >= -1 && xo <= 1) pic.circle(xCm(xo), yCm(evaluate(Breg_, plan_.Nf, Xopt_)), 0.08, c, true);

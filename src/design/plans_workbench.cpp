@@ -1,5 +1,6 @@
 #include "design/plans_workbench.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <fstream>
@@ -221,6 +222,21 @@ std::array<double, kCurvePoints> responseCurve(const Coefficients& Breg, int Nf,
     y[static_cast<std::size_t>(k)] = evaluate(Breg, Nf, x);
   }
   return y;
+}
+
+double stackedLabel(std::vector<double>& placed, double wanted) {
+  // A curve that leaves the picture is labelled at the edge it leaves by.
+  double h = std::isfinite(wanted) ? std::clamp(wanted, kLabelLowCm, kLabelHighCm) : kLabelHighCm;
+  // Curves that end together get their labels one above the other. A placed label blocks less than
+  // 0.8 cm, so at most two steps of 0.45 cm: 2 * placed.size() + 1 tries always find a free height
+  // (a loop "while taken: h += 0.45" never ends once h is so large that adding 0.45 leaves it equal).
+  for (std::size_t tries = 0; tries <= 2 * placed.size(); ++tries) {
+    if (std::none_of(placed.begin(), placed.end(), [h](double l) { return std::fabs(l - h) < 0.4; }))
+      break;
+    h += 0.45;
+  }
+  placed.push_back(h);
+  return h;
 }
 
 }  // namespace orvant::design

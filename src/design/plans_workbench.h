@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "design/plan.h"
 #include "design/regression.h"
@@ -98,5 +99,12 @@ bool transformCriteria(CriterionForm form, bool relative, double Yopt, int Npt, 
 // i, the other factors held at their coded optima Xopt.
 inline constexpr int kCurvePoints = 33;
 std::array<double, kCurvePoints> responseCurve(const Coefficients& Breg, int Nf, const Levels& Xopt, int i);
+
+// Height (cm above the base line) of the label of a response curve that ends at `wanted`, placed
+// between kLabelLowCm and kLabelHighCm (a curve that leaves the picture is labelled at its edge)
+// and at least 0.4 cm from the labels already placed, whose heights `placed` holds; the new height
+// is added to `placed`. A bounded number of tries, whatever the magnitude of `wanted`.
+inline constexpr double kLabelLowCm = -0.5, kLabelHighCm = 10.5;
+double stackedLabel(std::vector<double>& placed, double wanted);
 
 }  // namespace orvant::design

@@ -218,6 +218,13 @@ void InitialDataScreen::load() {
   double day = 0;
   int32 month = 0, year = 0;
   if (!readDate(day, month, year)) return f.message(kMsgBadData, kTitle7);
+  // The date is normalised as "G->J" does it (a day beyond its month carries into the next months,
+  // the boxes show the date reached); a month beyond the table is refused by both alike.
+  if (!NormDate(s, day, month, year)) return f.message(kMsgBadDate, kTitle70);
+  day = s.Day;
+  month = s.Month;
+  year = s.Year;
+  showDate(day, month, year);
   if (!setLoadDate(s, source, day, month, year, moon)) return;
   f.setNumber("JD", s.JD0);
 
@@ -242,6 +249,11 @@ void InitialDataScreen::load() {
       ok = loadTheorySource(s, source, moon, f.checked("kodBary"));
   }
   if (!ok) return;
+  if (source != DataSource::File) {  // the date of the data, which a parameter file then carries
+    s.DayD = day;
+    s.MonthD = month;
+    s.YearD = year;
+  }
   finishLoad(s);
   showConstants();
   showTable();
@@ -519,13 +531,14 @@ void InitialDataScreen::drawPicture() {
   pic.setView(kViewLeft, kViewTop, kViewRight, kViewBottom);
   pic.line(kViewLeft, 0, kViewRight, 0, ui::kLightGray);
   pic.line(0, kViewTop, 0, kViewBottom, ui::kLightGray);
+  ui::LabelPlacer names(pic);  // the inner planets crowd round the Sun: their names must not overlap
   for (int i = 0; i <= 10; ++i) {
     const double x = s.X[i] / s.Mx1, y = s.Y[i] / s.Mx1;
     if (!std::isfinite(x) || !std::isfinite(y)) continue;
     const bool takesPart = s.kUch[static_cast<std::size_t>(i)] == 1;
     const double r = i == 0 ? 0.25 : 0.12;
     pic.circle(x, y, r, takesPart ? bodyColor(i) : ui::kGray, takesPart);
-    pic.text(x + 0.2, y - 0.05, bodyName(i), takesPart ? ui::kBlack : ui::kGray);
+    names.text(x, y, bodyName(i), takesPart ? ui::kBlack : ui::kGray);
   }
   if (form().checked("CM")) drawCentreCross();
 }

@@ -69,8 +69,8 @@ std::string screenNumber(double x, int n) {
   else
     std::snprintf(buf, sizeof buf, "%.15g", x);
   std::string s = buf;
-  if (n < 0 && s.find('e') != std::string::npos) return s;  // keep E notation as printed
-  if (s.find('.') != std::string::npos) {
+  // E notation keeps its mantissa as printed ("1.8722305106856e-11" -> "1,8722305106856e-11").
+  if (s.find('.') != std::string::npos && s.find('e') == std::string::npos) {
     while (s.back() == '0') s.pop_back();
     if (s.back() == '.') s.pop_back();
   }

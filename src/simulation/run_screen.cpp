@@ -130,8 +130,12 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
   picture("orbit", "", 12, 9).in("gPic").at(1, 0).span(1, 2);
   picture("graph", "", 12, 9).in("gPic").at(2, 0).span(1, 2);
   field("scaleT", "дней в 1 см", "100").in("gPic").at(3, 0).chars(8);
-  field("scaleA", "сек в 1 см", "100").in("gPic").at(3, 1).chars(8);
-  field("scaleXYZ", "тыс.км в 1 см", "10000").in("gPic").at(4, 0).chars(8);
+  field("scaleA", "сек в 1 см", "100").in("gPic").at(3, 1).chars(8).onChange([this] {
+    scaleTyped_[1] = true;
+  });
+  field("scaleXYZ", "тыс.км в 1 см", "10000").in("gPic").at(4, 0).chars(8).onChange([this] {
+    scaleTyped_[0] = true;
+  });
   field("offsetY", "смещение, см", "0").in("gPic").at(4, 1).chars(8);
 
   hidden("startHidden", [this] { start(); });
@@ -264,8 +268,12 @@ void RunScreen::start() {
   }
   const auto in = readInputs();
   if (!in) return;
+  // A scale the plot widened for the last run goes back to its default; a typed one stays.
+  if (!scaleTyped_[0]) form().setText("scaleXYZ", control("scaleXYZ").text);
+  if (!scaleTyped_[1]) form().setText("scaleA", control("scaleA").text);
   readScales();
   if (!run_.start(*in)) return;
+  runPlan_ = state().NPlan;  // the plan of the record file (NPlan is cleared at the run's end)
   showStart();
   clearPictures();
   printStartTexts();
@@ -300,7 +308,15 @@ void RunScreen::stopRun() {
 void RunScreen::navigate(int n) {
   if (!workbench().has(n)) return;
   if (state().JPLisOpen == 10) JPLclose(state());
-  workbench().show(n);
+  ui::Screen& next = workbench().show(n);
+  // Screen 6 opens on the plan and experiment whose records this screen wrote last (Plan0 outside
+  // a plan), or would write now, so that "Загрузить данные полученные" finds the run just made.
+  if (n == kStatisticsScreen && next.find("plan") && next.find("exp")) {
+    const int plan = run_.started() ? runPlan_ : state().NPlan;
+    const std::string exp = run_.started() ? std::to_string(run_.live().NExp) : form().text("NExp");
+    next.form().setText("plan", std::to_string(plan));
+    next.form().setText("exp", exp);
+  }
 }
 
 void RunScreen::runLoop() {

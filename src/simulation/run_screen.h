@@ -16,6 +16,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include "simulation/run.h"
@@ -35,6 +36,8 @@ class RunScreen : public ui::Screen, private RunObserver {
 
   void opened() override;
   void activated() override;
+  // Closing the window during a run stops it as "Остановить" does (a plan series ends too).
+  void stopLoop() override { stopRun(); }
 
   // The run (its state is kept between the commands).
   const ExperimentRun& run() const { return run_; }
@@ -72,8 +75,13 @@ class RunScreen : public ui::Screen, private RunObserver {
   void plotChanges();
   double plotX();            // horizontal position of the present model time, cm
   void graphAxes();
-  // One point of plotted series k, joined to its previous point by a line.
-  void plotPoint(int k, double x, double y, ui::Color color);
+  // One point of plotted series k, joined to its previous point by a line: the value v in the
+  // units of its scale (group 0: the box "тыс.км в 1 см", group 1: "сек в 1 см"). A value that
+  // leaves the picture widens the scale of its group to fit it, unless the user typed that box.
+  void plotPoint(int k, double x, double v, int group, ui::Color color);
+  void drawPlotted(int k, double x, double v, int group, ui::Color color);
+  bool widenScale(double v, int group);  // true when the scale changed (the sweep is redrawn)
+  void redrawSweep();
 
   // ---- RunObserver ----
   void displayPoint(const ExperimentRun& run) override;
@@ -86,12 +94,21 @@ class RunScreen : public ui::Screen, private RunObserver {
   // of the changes, thousand km per cm of X, Y, Z (and of the energy check), and the offset of the
   // zero line, cm.
   double scaleT_ = 100, scaleA_ = 100, scaleXYZ_ = 10000, offsetY_ = 0;
+  int runPlan_ = 0;             // plan number of the records of the last started run
   double lastPlotX_ = -1;      // the last horizontal position plotted (a smaller one wraps)
   struct PlotPoint {
     double x = 0, y = 0;
     bool set = false;
   };
   std::array<PlotPoint, 11> last_{};  // the last point of each series: X, Y, Z, dE, dM, changes
+  struct Plotted {  // a point of the present sweep of the plot, kept to redraw it at a new scale
+    int k, group, pen;
+    double x, v;
+    ui::Color color;
+  };
+  std::vector<Plotted> sweep_;
+  bool wrapped_ = false;        // the time axis wrapped since the start (the start texts are gone)
+  std::array<bool, 2> scaleTyped_{};  // the user typed "тыс.км в 1 см" / "сек в 1 см"
   long orbitPoints_ = 0;       // points on the animation picture since it was last cleared
   long long stepsAtDisplay_ = 0;
   double realAtDisplay_ = 0;

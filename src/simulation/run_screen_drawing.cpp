@@ -7,7 +7,9 @@
 // box the energy check dEsys, dMsys at 10^6/box cm per per cent (100 cm per per cent at the box's
 // default 10000); the changes in units per cm, the units being arc
 // seconds (dAlfaP, dAlfaU, dBetta), 1e-6 (dEks), thousand km (dRsr) and 1e-3 day (dPeriod); the
-// zero line shifted up by the offset, cm.
+// zero line shifted up by the offset, cm. A plotted value that leaves the picture widens the scale
+// of its box to the next easy value (1, 2, 5 x 10^k) and the sweep is redrawn, unless the user typed
+// the box: a typed scale is kept. The next run starts again from the declared default.
 #include <cmath>
 
 #include "model/format.h"
@@ -22,6 +24,9 @@ namespace {
 constexpr double kOrbitW = 12, kOrbitH = 9;   // picture sizes, cm (as declared)
 constexpr double kGraphW = 12, kGraphH = 9;
 constexpr long kMaxOrbitPoints = 200000;      // trajectories kept before the picture restarts
+
+constexpr double kFitMarginCm = 0.3;          // a widened scale leaves this much above the value
+constexpr std::size_t kMaxSweepPoints = 200000;  // points of one sweep kept for a redraw
 
 const ui::Color kSun{230, 160, 0};
 const ui::Color kBrown = ui::qbColor(6);
@@ -47,6 +52,8 @@ void RunScreen::clearPictures() {
   graph.setView(0, kGraphH / 2, kGraphW, -kGraphH / 2);
   lastPlotX_ = -1;
   last_ = {};
+  sweep_.clear();
+  wrapped_ = false;
   graphAxes();
 }
 
@@ -108,15 +115,29 @@ double RunScreen::plotX() {
     ui::Canvas& graph = form().canvas("graph");
     graph.clear();
     last_ = {};
+    sweep_.clear();
+    wrapped_ = true;
     graphAxes();
   }
   lastPlotX_ = x;
   return x;
 }
 
-void RunScreen::plotPoint(int k, double x, double y, ui::Color color) {
+void RunScreen::plotPoint(int k, double x, double v, int group, ui::Color color) {
+  if (!std::isfinite(v)) {
+    last_[static_cast<std::size_t>(k)].set = false;
+    return;
+  }
+  widenScale(v, group);
+  if (sweep_.size() < kMaxSweepPoints)
+    sweep_.push_back(Plotted{k, group, form().canvas("graph").pen(), x, v, color});
+  drawPlotted(k, x, v, group, color);
+}
+
+void RunScreen::drawPlotted(int k, double x, double v, int group, ui::Color color) {
   ui::Canvas& graph = form().canvas("graph");
   PlotPoint& p = last_[static_cast<std::size_t>(k)];
+  const double y = v / (group == 0 ? scaleXYZ_ : scaleA_) + offsetY_;
   if (!std::isfinite(y) || std::fabs(y) > kGraphH) {
     p.set = false;
     return;
@@ -128,6 +149,38 @@ void RunScreen::plotPoint(int k, double x, double y, ui::Color color) {
   p = {x, y, true};
 }
 
+// A value off the picture: the smallest easy scale that brings it kFitMarginCm inside the edge it
+// left by, shown in the scale's box; what this sweep has plotted is redrawn at the new scale.
+bool RunScreen::widenScale(double v, int group) {
+  if (scaleTyped_[static_cast<std::size_t>(group)]) return false;
+  double& scale = group == 0 ? scaleXYZ_ : scaleA_;
+  const double y = v / scale + offsetY_;
+  const double edge = kGraphH / 2 - kFitMarginCm;
+  if (std::fabs(y) <= kGraphH / 2) return false;
+  const double room = v > 0 ? edge - offsetY_ : edge + offsetY_;  // cm between zero line and edge
+  if (!(room >= 1)) return false;  // the offset put the zero line near the edge: leave it
+  const double wider = ui::niceScale(std::fabs(v) / room);
+  if (!(wider > scale) || !std::isfinite(wider)) return false;
+  scale = wider;
+  form().setNumber(group == 0 ? "scaleXYZ" : "scaleA", scale);
+  redrawSweep();
+  return true;
+}
+
+void RunScreen::redrawSweep() {
+  ui::Canvas& graph = form().canvas("graph");
+  const int pen = graph.pen();
+  graph.clear();
+  last_ = {};
+  graphAxes();
+  if (!wrapped_) printStartTexts();
+  for (const Plotted& p : sweep_) {
+    graph.setPen(p.pen);
+    drawPlotted(p.k, p.x, p.v, p.group, p.color);
+  }
+  graph.setPen(pen);
+}
+
 // At a display point: X, Y, Z of the traced body relative to the centre, and the energy check.
 void RunScreen::plotDisplay() {
   const bool xyz = form().checked("plotX") || form().checked("plotY") || form().checked("plotZ");
@@ -137,14 +190,14 @@ void RunScreen::plotDisplay() {
   ui::Canvas& graph = form().canvas("graph");
   const double x = plotX();
   const int n = run_.n(), c = run_.inputs().Icen2;
-  const double k = s.MK * scaleXYZ_;
+  const double k = s.MK;  // thousand km
   graph.setPen(1);
-  if (form().checked("plotX")) plotPoint(0, x, (s.X[n] - s.X[c]) / k + offsetY_, ui::kRed);
-  if (form().checked("plotY")) plotPoint(1, x, (s.Y[n] - s.Y[c]) / k + offsetY_, ui::kGreen);
-  if (form().checked("plotZ")) plotPoint(2, x, (s.Z[n] - s.Z[c]) / k + offsetY_, ui::kBlue);
+  if (form().checked("plotX")) plotPoint(0, x, (s.X[n] - s.X[c]) / k, 0, ui::kRed);
+  if (form().checked("plotY")) plotPoint(1, x, (s.Y[n] - s.Y[c]) / k, 0, ui::kGreen);
+  if (form().checked("plotZ")) plotPoint(2, x, (s.Z[n] - s.Z[c]) / k, 0, ui::kBlue);
   if (energy) {
-    plotPoint(3, x, dEsysPercent(run_.energy()) * 1e6 / scaleXYZ_ + offsetY_, ui::kMagenta);
-    plotPoint(4, x, dMsysPercent(run_.energy()) * 1e6 / scaleXYZ_ + offsetY_, ui::kCyan);
+    plotPoint(3, x, dEsysPercent(run_.energy()) * 1e6, 0, ui::kMagenta);
+    plotPoint(4, x, dMsysPercent(run_.energy()) * 1e6, 0, ui::kCyan);
   }
 }
 
@@ -156,7 +209,7 @@ void RunScreen::plotChanges() {
   const double x = plotX();
   int k = 5;
   const auto put = [&](const char* box, double v, ui::Color col) {
-    if (form().checked(box)) plotPoint(k, x, v / scaleA_ + offsetY_, col);
+    if (form().checked(box)) plotPoint(k, x, v, 1, col);
     ++k;
   };
   graph.setPen(2);

@@ -61,8 +61,8 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
   check("asText", "как текст").in("gLoad").at(4, 1);
   check("starP", "*P").in("gLoad").at(4, 2);
   check("starU", "*U").in("gLoad").at(4, 3);
-  field("ypc", "лет в 1 см", "1").in("gLoad").at(5, 0).chars(8);
-  field("upc", "единиц в 1 см", "1").in("gLoad").at(5, 1).chars(8);
+  field("ypc", "лет в 1 см", "1").in("gLoad").at(5, 0).chars(8).onChange([this] { scaleTyped_ = true; });
+  field("upc", "единиц в 1 см", "1").in("gLoad").at(5, 1).chars(8).onChange([this] { scaleTyped_ = true; });
   check("overlay", "с наложением цветом №").in("gLoad").at(5, 2);
   field("color", "", "12").in("gLoad").at(5, 3).chars(3);
 
@@ -267,7 +267,29 @@ void StatisticsScreen::load() {
   }
   if (choice->asText) form().setText("fileText", joined(series_.text));
   showSeriesBoxes();
-  drawLoadedSeries(*upc, *ypc);
+  double u = *upc, y = *ypc;
+  if (!scaleTyped_ && !(overlay() && shown_)) fitScales(u, y);
+  drawLoadedSeries(u, y);
+}
+
+// Scales that show the loaded series whole on the picture as declared (its values over about 9 of
+// its 12 cm, its time over about 20 of its 22 cm), as easy numbers, shown in the boxes.
+void StatisticsScreen::fitScales(double& unitsPerCm, double& yearsPerCm) {
+  const int NP = series_.NP;
+  if (NP < 1) return;
+  const ui::Control& pic = control("pic");
+  const double range = series_.Ymax - series_.Ymin;
+  const double u = ui::niceScale(range / (pic.heightCm - 3));
+  if (range > 0 && std::isfinite(u) && u > 0) {
+    unitsPerCm = u;
+    form().setNumber("upc", u);
+  }
+  const double years = (series_.dT[NP] + series_.ddT[NP]) / 365.25;
+  const double y = ui::niceScale(years / (pic.widthCm - 2));
+  if (years > 0 && std::isfinite(y) && y > 0) {
+    yearsPerCm = y;
+    form().setNumber("ypc", y);
+  }
 }
 
 void StatisticsScreen::removePoint() {

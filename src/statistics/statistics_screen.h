@@ -60,6 +60,8 @@ class StatisticsScreen : public ui::Screen {
   void showSeriesBoxes();
   // Asks before a drawing above 3000 cm^2, then draws the series; false when not drawn.
   bool drawLoadedSeries(double unitsPerCm, double yearsPerCm);
+  // Scales that fit a loaded series on the picture, unless the user typed the scale boxes.
+  void fitScales(double& unitsPerCm, double& yearsPerCm);
   // Draws the series afresh at frame_, unless the picture shows it and the overlay is ticked.
   void redrawSeries();
   bool overlay() const;
@@ -73,6 +75,7 @@ class StatisticsScreen : public ui::Screen {
   ApproxResult result_;
   SeriesFrame frame_;
   bool drawn_ = false;   // the user let the series be drawn: frame_ holds its axes
+  bool scaleTyped_ = false;  // the user typed "лет в 1 см" or "единиц в 1 см": those win
   bool shown_ = false;   // the picture shows the series at frame_ (not the rows or the sizes)
   int overlays_ = 0;     // series drawn over the first one ("с наложением цветом №")
   int lastPick_ = 0;     // the record picked last

@@ -285,4 +285,59 @@ bool MemoryCanvas::write(const std::string& path) {
   return writeBmp(path, widthCm(), heightCm(), shapes_);
 }
 
+// ---- labels ----
+
+double niceScale(double atLeast) {
+  if (!(atLeast > 0) || !std::isfinite(atLeast)) return atLeast;
+  double p = std::pow(10.0, std::floor(std::log10(atLeast)));
+  for (int guard = 0; guard < 3; ++guard, p *= 10)  // log10 may land one decade off
+    for (double m : {1.0, 2.0, 5.0})
+      if (m * p >= atLeast * (1 - 1e-12)) return m * p;
+  return atLeast;
+}
+
+void LabelPlacer::reserve(double leftCm, double topCm, double widthCm, double heightCm) {
+  taken_.push_back(Box{leftCm, topCm, widthCm, heightCm});
+}
+
+bool LabelPlacer::free(const Box& b) const {
+  return std::none_of(taken_.begin(), taken_.end(), [&b](const Box& t) {
+    return b.x < t.x + t.w && t.x < b.x + b.w && b.y < t.y + t.h && t.y < b.y + b.h;
+  });
+}
+
+bool LabelPlacer::text(double x, double y, const std::string& s, Color color, bool optional) {
+  const double px = canvas_.toCmX(x), py = canvas_.toCmY(y);
+  if (!std::isfinite(px) || !std::isfinite(py)) return false;
+  std::size_t chars = 0;  // UTF-8: every byte that does not continue a character
+  for (unsigned char c : s)
+    if ((c & 0xC0) != 0x80) ++chars;
+  const double w = static_cast<double>(chars) * kCharCm, h = Canvas::kLineCm;
+  const double gap = 0.15;
+  // Top-left corners to try, in order: right, left, above, below, then further up and down.
+  std::vector<Box> places = {{px + gap, py - h / 2, w, h},
+                             {px - gap - w, py - h / 2, w, h},
+                             {px - w / 2, py - gap - h, w, h},
+                             {px - w / 2, py + gap, w, h}};
+  for (int k = 1; k <= 6; ++k) {
+    places.push_back({px + gap, py - h / 2 - k * h, w, h});
+    places.push_back({px + gap, py - h / 2 + k * h, w, h});
+  }
+  std::size_t chosen = 0;
+  while (chosen < places.size() && !free(places[chosen])) ++chosen;
+  if (chosen == places.size()) {
+    if (optional) return false;
+    chosen = 0;
+  }
+  const Box& b = places[chosen];
+  taken_.push_back(b);
+  if (chosen > 0) {  // a leader from the point to the nearer side of the text
+    const double lx = b.x > px ? b.x : (b.x + b.w < px ? b.x + b.w : px);
+    const double ly = b.y + h / 2;
+    canvas_.line(x, y, canvas_.fromCmX(lx), canvas_.fromCmY(ly), kLightGray);
+  }
+  canvas_.text(canvas_.fromCmX(b.x), canvas_.fromCmY(b.y), s, color);
+  return true;
+}
+
 }  // namespace orvant::ui

@@ -143,6 +143,36 @@ class MemoryCanvas : public Canvas {
   int clears_ = 0;
 };
 
+// A plot scale (units per cm) that is easy to read: the smallest of 1, 2 or 5 times a power of ten
+// that is not below `atLeast`. A value that is not positive and finite is returned unchanged.
+double niceScale(double atLeast);
+
+// Short texts beside points of a picture, kept from covering one another. The box of a text is
+// estimated from its length (kCharCm per character, Canvas::kLineCm high). A text goes to the right
+// of its point when that place is free, else to the first free one of a bounded list of places
+// around it (left, above, below, then further up and down); a text moved from its first place gets
+// a thin leader line to its point. When no place is free the text is dropped (`optional`) or drawn
+// at its first place over the others.
+class LabelPlacer {
+ public:
+  // Average width of one character of picture text, cm (the picture font is 0.34 cm high).
+  static constexpr double kCharCm = 0.2;
+
+  explicit LabelPlacer(Canvas& canvas) : canvas_(canvas) {}
+  // Marks a region (centimetres from the top-left corner) that texts must not cover.
+  void reserve(double leftCm, double topCm, double widthCm, double heightCm);
+  // Places `s` beside the point x, y (the picture's coordinates). False when it was dropped.
+  bool text(double x, double y, const std::string& s, Color color = kBlack, bool optional = false);
+
+ private:
+  struct Box {
+    double x, y, w, h;  // cm, top-left corner and size
+  };
+  bool free(const Box& b) const;
+  Canvas& canvas_;
+  std::vector<Box> taken_;
+};
+
 // Lower-case extension of a path, with the dot (".bmp"); empty when there is none.
 std::string extensionOf(const std::string& path);
 

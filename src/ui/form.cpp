@@ -203,7 +203,16 @@ void Form::hide() { hideWindow(); }
 bool Form::shown() const { return windowShown(); }
 void Form::message(std::string_view text, std::string_view title) { showMessage(text, title); }
 bool Form::ask(std::string_view text, std::string_view title) { return askQuestion(text, title); }
-void Form::processEvents() { pumpEvents(); }
+void Form::processEvents() {
+  ++pumping_;
+  try {
+    pumpEvents();
+  } catch (...) {
+    --pumping_;
+    throw;
+  }
+  --pumping_;
+}
 
 // ---- user actions ----
 

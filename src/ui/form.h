@@ -94,6 +94,8 @@ class Form : public MessageSink {
   // A display point of a long loop: lets the window process pending input (a stop button sets
   // kStop). Headless, it counts display points and may set kStop (MemoryForm).
   void processEvents();
+  // True while a loop of this screen waits in processEvents() (the user acts meanwhile).
+  bool looping() const { return pumping_ > 0; }
 
   // ---- user actions ----
   // What the window does when the user acts; tests and scripts call these to act as the user.
@@ -154,6 +156,7 @@ class Form : public MessageSink {
   void checkCell(const Control& c, int row, int col) const;
 
   Screen& screen_;
+  int pumping_ = 0;  // processEvents() calls in progress
   std::map<std::string, Look, std::less<>> look_;
   std::map<std::string, std::string, std::less<>> hidden_;  // values of Hidden fields
 };

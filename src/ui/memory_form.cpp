@@ -101,6 +101,7 @@ bool MemoryForm::askQuestion(std::string_view text, std::string_view title) {
 
 void MemoryForm::pumpEvents() {
   ++desk_.displays_;
+  if (desk_.displayListener_) desk_.displayListener_(desk_.displays_);
   if (desk_.limit_ >= 0 && desk_.displays_ >= desk_.limit_) screen().state().kStop = 1;
 }
 

@@ -59,12 +59,16 @@ class MemoryDesk {
     displays_ = 0;
   }
   long displays() const { return displays_; }
+  // Called at every display point with its count: a test acts there as the user would while a
+  // loop runs (presses a button, closes a window).
+  void setDisplayListener(std::function<void(long)> listener) { displayListener_ = std::move(listener); }
 
  private:
   friend class MemoryForm;
   std::vector<Dialog> dialogs_;
   std::deque<bool> answers_;
   std::function<void(const Dialog&)> listener_;
+  std::function<void(long)> displayListener_;
   long limit_ = -1;
   long displays_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "model/state.h"
 #include "ui/form.h"
 #include "ui/workbench.h"
 
@@ -36,9 +37,14 @@ Form& Screen::form() const {
 }
 
 void Screen::close() {
+  // A loop of this screen still running (the user closes the window from inside it) stops first:
+  // it must not go on unseen.
+  if (form_ && form_->looping()) stopLoop();
   if (form_) form_->hide();
   workbench_.hidden(*this);
 }
+
+void Screen::stopLoop() { state_.kStop = 1; }
 
 const Control* Screen::find(std::string_view id) const {
   for (const Control& c : controls_)

@@ -80,6 +80,7 @@ class Screen {
   bool hasForm() const { return form_ != nullptr; }
 
   // Hides the window ("Закрыть форму"); the screen keeps its values and is shown again by show(n).
+  // A loop of the screen that is running (waiting in processEvents) is stopped first (stopLoop).
   void close();
 
   // ---- the declaration ----
@@ -93,6 +94,9 @@ class Screen {
   // Runs when the screen becomes the active one: shown by show(n) (also the first time, after
   // opened()) or brought to the front by the user while another screen was active.
   virtual void activated() {}
+  // Stops the screen's running loop as its stop command does; close() calls it when the window
+  // closes during a loop. The default sets kStop = 1 (the loop ends at its next display point).
+  virtual void stopLoop();
 
  protected:
   // Builders. Ids are unique within the screen (a repeated id throws std::logic_error).

@@ -3,6 +3,8 @@
 // the window is saved there as screen6.png (the series with its fit) and screen6_sizes.png.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -65,8 +67,11 @@ TEST(StatisticsWindow, LoadsDrawsPicksAndFits) {
   dynamic_cast<QRadioButton*>(find("obj_0"))->click();  // Меркурий
   edit("plan")->setText("3");
   edit("exp")->setText("2");
-  edit("ypc")->setText("1");
-  edit("upc")->setText("0,005");
+  // Typed by the user (textEdited): typed scales win over the fit to the series.
+  for (const auto& [id, text] : {std::pair{"ypc", "1"}, std::pair{"upc", "0,005"}}) {
+    edit(id)->setText(text);
+    emit edit(id)->textEdited(text);
+  }
   dynamic_cast<QPushButton*>(find("load"))->click();
   EXPECT_EQ(edit("NP")->text(), "120");
   EXPECT_FALSE(find("toPlan")->isEnabled());  // screen 15 is not registered here

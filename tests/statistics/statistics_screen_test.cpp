@@ -53,6 +53,9 @@ TEST(StatisticsScreen, LoadsShortFilesOfEverySourceAndDrawsThem) {
   ASSERT_TRUE(writeShortFile(b.state, "JPL/Orvant4Nab.txt", kJ2000 + 1, threeYears()));
   ASSERT_TRUE(writeShortFile(b.state, "Plan3/Txt1/Orvant1Ras2.txt", kJ2000, threeYears()));
 
+  // Typed scales (the drawing follows them; untyped ones would fit the series to the picture).
+  f.type("ypc", "1,0");
+  f.type("upc", "1,0");
   ASSERT_TRUE(f.press("load"));  // defaults: Земля, AlfaP, "имитаторе" New
   ASSERT_TRUE(b.desk.dialogs().empty()) << b.lastDialog();
   EXPECT_EQ(b.screen().series().LoadKind, kSimulatorSeries);
@@ -266,6 +269,9 @@ TEST(StatisticsScreen, OverlayDrawsOnTheAxesOfTheFirstSeries) {
   ASSERT_TRUE(writeShortFile(b.state, "NEW/Orvant3Nab.txt", kJ2000, threeYears()));
   // The same records one year later in the JPL file.
   ASSERT_TRUE(writeShortFile(b.state, "JPL/Orvant3Nab.txt", kJ2000 + 365.25, threeYears()));
+  // Typed scales (the drawing follows them; untyped ones would fit the series to the picture).
+  f.type("ypc", "1,0");
+  f.type("upc", "1,0");
   ASSERT_TRUE(f.press("load"));
   f.tick("overlay", true);
   f.type("color", "9");
@@ -302,6 +308,9 @@ TEST(StatisticsScreen, MousePicksFirstAndLastPointAndTheDateToAdd) {
   b.dir.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong2, kLong3}));
   f.setOption("sim", 2);
   f.type("plan", "2");
+  // Typed scales (the drawing follows them; untyped ones would fit the series to the picture).
+  f.type("ypc", "1,0");
+  f.type("upc", "1,0");
   ASSERT_TRUE(f.press("load"));
   const std::size_t shapesBefore = b.pic().shapes().size();
   // Records at dT 0, 3652.5, 7305 days: the neighbourhood of record 2 runs from 1826.25 to

@@ -61,8 +61,46 @@ void QtCanvas::allocate() {
   view_->setImage(&image_);
 }
 
+namespace {
+
+// Clips the segment a-b to the rectangle r (Liang-Barsky); false when nothing of it is inside.
+// Keeps the painter away from coordinates far beyond the image (a plot of an absurd scale).
+bool clipped(QPointF& a, QPointF& b, const QRectF& r) {
+  double t0 = 0, t1 = 1;
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (!std::isfinite(p[i]) || !std::isfinite(q[i])) return false;
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  const QPointF from = a;
+  a = from + QPointF(dx * t0, dy * t0);
+  b = from + QPointF(dx * t1, dy * t1);
+  return true;
+}
+
+}  // namespace
+
 void QtCanvas::paint(const Shape& s) {
   const double k = kPixelsPerCm;
+  // Shapes are painted only where they can touch the image.
+  const QRectF near = QRectF(image_.rect()).adjusted(-100, -100, 100, 100);
+  if (s.type != Shape::Type::Line) {
+    const QPointF at(s.cx1 * k, s.cy1 * k);
+    if (!std::isfinite(at.x()) || !std::isfinite(at.y())) return;
+    const double reach = s.type == Shape::Type::Text ? 4000 : std::fabs(s.cr * k);
+    if (!(reach < 1e6) || !near.adjusted(-reach, -reach, reach, reach).contains(at)) return;
+  }
   QPainter p(&image_);
   QPen pen(qcolor(s.color));
   pen.setWidth(s.pen);
@@ -75,8 +113,11 @@ void QtCanvas::paint(const Shape& s) {
       break;
     }
     case Shape::Type::Line:  // aliased, as the colours were asked for: no blended pixels
-      p.drawLine(QPointF(s.cx1 * k, s.cy1 * k), QPointF(s.cx2 * k, s.cy2 * k));
+    {
+      QPointF a(s.cx1 * k, s.cy1 * k), b(s.cx2 * k, s.cy2 * k);
+      if (clipped(a, b, near)) p.drawLine(a, b);
       break;
+    }
     case Shape::Type::Circle:
       if (s.filled) p.setBrush(qcolor(s.color));
       p.drawEllipse(QPointF(s.cx1 * k, s.cy1 * k), s.cr * k, s.cr * k);

@@ -13,6 +13,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QGuiApplication>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -51,6 +54,8 @@ class WindowWatch : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::WindowActivate)
       screen_.workbench().activate(screen_);
+    else if (event->type() == QEvent::Close)
+      screen_.close();  // the window's own close button: as "Закрыть форму" (a running loop stops)
     else if (event->type() == QEvent::Hide)
       screen_.workbench().hidden(screen_);
     return false;
@@ -62,6 +67,8 @@ class WindowWatch : public QObject {
 
 // Largest picture frame before it scrolls, cm.
 constexpr double kFrameWidthCm = 26, kFrameHeightCm = 18;
+// Room kept on the display beside a window for its frame, and above it for the title bar, pixels.
+constexpr int kFrameRoomPx = 16, kTitleRoomPx = 48;
 
 }  // namespace
 
@@ -74,9 +81,36 @@ QtForm::QtForm(Screen& screen)
   window_->installEventFilter(watch_.get());
   window_->setWindowTitle(qs(screen.title()));
   window_->setObjectName(QString("screen%1").arg(screen.number()));
-  rootGrid_ = new QGridLayout(window_.get());
+  // Every control sits on one content widget inside a scroll area: a screen larger than the
+  // display scrolls instead of reaching beyond it, so every control stays reachable.
+  auto* outer = new QVBoxLayout(window_.get());
+  outer->setContentsMargins(0, 0, 0, 0);
+  scroll_ = new QScrollArea;
+  scroll_->setObjectName("content_scroll");
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(true);
+  outer->addWidget(scroll_);
+  content_ = new QWidget;
+  content_->setObjectName("content");
+  rootGrid_ = new QGridLayout(content_);
   for (const Control& c : screen.controls()) build(c, items_[c.id]);
   place();
+  scroll_->setWidget(content_);
+}
+
+QSize QtForm::initialSize() const {
+  // The whole content when it fits; else as much of it as the available part of the display
+  // holds (room left for the window frame and the title bar).
+  const QSize want = content_->sizeHint().expandedTo(content_->minimumSizeHint()) + QSize(2, 2);
+  const QScreen* screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return want;
+  const QRect avail = screen->availableGeometry();
+  const int bar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  QSize size = want;
+  if (size.width() > avail.width() - kFrameRoomPx) size.setHeight(size.height() + bar);
+  if (size.height() > avail.height() - kTitleRoomPx) size.setWidth(size.width() + bar);
+  return size.boundedTo(QSize(std::max(200, avail.width() - kFrameRoomPx),
+                              std::max(150, avail.height() - kTitleRoomPx)));
 }
 
 QtForm::~QtForm() { window_->removeEventFilter(watch_.get()); }
@@ -361,6 +395,10 @@ Canvas& QtForm::canvasOf(const Control& c) { return *item(c).canvas; }
 // ---- window and dialogs ----
 
 void QtForm::showWindow() {
+  if (!sized_) {
+    sized_ = true;
+    window_->resize(initialSize());
+  }
   window_->show();
   window_->raise();
   window_->activateWindow();

@@ -4,7 +4,9 @@
 // hints (row, col; span); each logical column holds a caption and a widget, so the captions of
 // fields in one column line up. Fields and scroll bars have their caption to the left; tables, text
 // areas and pictures have it above; option groups and groups are frames titled by their caption.
-// Pictures sit in a scrolling frame (a large drawing stays reachable).
+// Pictures sit in a scrolling frame (a large drawing stays reachable). The whole content sits in a
+// scroll area that fills the window; the window first opens at the content's size, bounded by the
+// available part of its display, so a large screen scrolls instead of reaching beyond the display.
 //
 // Bringing the window to the front activates its screen (Screen::activated) when another screen
 // was active. Buttons run their command; a value the user changes runs the control's change command; a mouse
@@ -34,6 +36,8 @@ class QPushButton;
 class QTableWidget;
 class QScrollBar;
 class QGridLayout;
+class QScrollArea;
+class QSize;
 
 namespace orvant::ui {
 
@@ -49,6 +53,11 @@ class QtForm : public Form {
 
   // The top-level window.
   QWidget* window() const { return window_.get(); }
+  // The widget holding every control, inside the window's scroll area (its full size, also when
+  // the window shows only part of it).
+  QWidget* content() const { return content_; }
+  // The scroll area that fills the window.
+  QScrollArea* scrollArea() const { return scroll_; }
   // The widget that holds a control's value (QLineEdit, QCheckBox, QPushButton, QTableWidget, the
   // picture, ...); the frame for Options and Group; nullptr for Hidden.
   QWidget* widget(std::string_view id) const;
@@ -101,7 +110,12 @@ class QtForm : public Form {
   void place();
 
   std::unique_ptr<QObject> watch_;  // window activation and hiding, told to the workbench
+  QSize initialSize() const;  // the window's size when first shown, bounded by the display
+
   std::unique_ptr<QWidget> window_;
+  QScrollArea* scroll_ = nullptr;
+  QWidget* content_ = nullptr;
+  bool sized_ = false;
   QGridLayout* rootGrid_ = nullptr;
   mutable std::map<std::string, Item, std::less<>> items_;
 };

@@ -1,0 +1,84 @@
+// Windows on a small display: a screen larger than the display opens within it and scrolls, every
+// control stays reachable; the window's own close button stops a running loop of its screen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "../ui/demo_screen.h"
+#include "model/state.h"
+#include "ui/qt/qt_form.h"
+#include "ui/workbench.h"
+
+namespace orvant::ui {
+namespace {
+
+// Larger than any display: a picture of 60 x 40 cm and thirty buttons under it.
+class BigScreen : public Screen {
+ public:
+  BigScreen(State& s, Workbench& wb) : Screen(s, wb, "Большой экран") {
+    picture("pic", "", 60, 40).at(0, 0).span(1, 6);
+    for (int i = 0; i < 30; ++i)
+      button("b" + std::to_string(i), "Кнопка № " + std::to_string(i), [this, i] { pressed = i; })
+          .at(1 + i / 6, i % 6);
+  }
+  int pressed = -1;
+};
+
+TEST(WindowFit, ALargeScreenOpensWithinTheDisplayAndScrollsToEveryControl) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  Workbench wb(state, qtForms());
+  wb.add<BigScreen>(30);
+  auto& f = dynamic_cast<QtForm&>(wb.show(30).form());
+  QApplication::processEvents();
+  const QRect avail = f.window()->screen()->availableGeometry();
+  EXPECT_LE(f.window()->width(), avail.width());
+  EXPECT_LE(f.window()->height(), avail.height());
+  // The content keeps its full size; the window shows part of it.
+  EXPECT_GT(f.content()->height(), f.window()->height());
+  QScrollArea* area = f.scrollArea();
+  ASSERT_NE(area, nullptr);
+  for (QPushButton* b : f.content()->findChildren<QPushButton*>()) {
+    area->ensureWidgetVisible(b);
+    QApplication::processEvents();
+    const QRect inView(b->mapTo(area->viewport(), QPoint(0, 0)), b->size());
+    EXPECT_TRUE(area->viewport()->rect().contains(inView)) << b->text().toStdString();
+  }
+  dynamic_cast<QPushButton*>(f.widget("b29"))->click();
+  EXPECT_EQ(wb.screen<BigScreen>(30).pressed, 29);
+}
+
+TEST(WindowFit, ASmallScreenOpensWhole) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  Workbench wb(state, qtForms());
+  wb.add<test::DemoScreen>(test::kDemoScreen);
+  auto& f = dynamic_cast<QtForm&>(wb.show(test::kDemoScreen).form());
+  QApplication::processEvents();
+  EXPECT_FALSE(f.scrollArea()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(f.scrollArea()->horizontalScrollBar()->isVisible());
+}
+
+TEST(WindowFit, ClosingTheWindowStopsItsRunningLoop) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  Workbench wb(state, qtForms());
+  wb.add<test::DemoScreen>(test::kDemoScreen);
+  auto& f = dynamic_cast<QtForm&>(wb.show(test::kDemoScreen).form());
+  auto& demo = wb.screen<test::DemoScreen>(test::kDemoScreen);
+  // The user closes the window (its title-bar button) while the loop runs.
+  QTimer::singleShot(0, f.window(), [&f] { f.window()->close(); });
+  f.press("run");
+  EXPECT_LT(demo.steps, 100000);
+  EXPECT_EQ(state.kStop, 1);
+  EXPECT_FALSE(f.window()->isVisible());
+}
+
+}  // namespace
+}  // namespace orvant::ui
