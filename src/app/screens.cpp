@@ -7,8 +7,9 @@
 #include "observations/observation_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
-#include "ephemeris/moon_perturbation_screen.h"
-#include "ephemeris/planet_perturbation_screen.h"
+#include "help/button_reference_screen.h"
+#include "help/files_screen.h"
+#include "help/notation_screen.h"
 #include "simulation/ellipse_screen.h"
 #include "simulation/gravity_test_screen.h"
 #include "simulation/run_screen.h"
@@ -25,10 +26,13 @@ void registerAllScreens(ui::Workbench& workbench) {
   (void)workbench;  // no screen is registered yet
   workbench.add<InitialDataScreen>(1);
   workbench.add<simulation::RunScreen>(2);
+  workbench.add<help::ButtonReferenceScreen>(help::kButtonReferenceScreen);
   workbench.add<SystemVelocityScreen>(4);
+  workbench.add<help::NotationScreen>(help::kNotationScreen);
   workbench.add<statistics::StatisticsScreen>(6);
   workbench.add<simulation::GravityTestScreen>(simulation::kGravityTestScreen);
   workbench.add<design::PlanTestsScreen>(8);
+  workbench.add<help::FilesScreen>(help::kFilesScreen);
   workbench.add<ObservationScreen>(kObservationScreen);
   workbench.add<ConverterScreen>(12);
   workbench.add<simulation::EllipseScreen>(simulation::kEllipseScreen);
@@ -36,8 +40,6 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<design::PlansScreen>(18);
   workbench.add<statistics::WeightsScreen>(19);
   workbench.add<MoonDataScreen>(kMoonDataScreen);
-  workbench.add<ephemeris::MoonPerturbationScreen>(ephemeris::MoonPerturbationScreen::kNumber);
-  workbench.add<ephemeris::PlanetPerturbationScreen>(ephemeris::PlanetPerturbationScreen::kNumber);
 }
 
 }  // namespace orvant

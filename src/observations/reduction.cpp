@@ -11,6 +11,7 @@
 #include "initial/twobody.h"
 #include "model/calendar.h"
 #include "model/format.h"
+#include "model/paths.h"
 #include "model/textfile.h"
 
 namespace orvant {
@@ -102,11 +103,11 @@ double criterionOf(const std::array<double, kExperimentCols>& row, ObsCriterion 
 // ---- files ----
 
 std::string tracePath(const State& s) {
-  return "Dat/Ras_data_" + s.ObsName + std::to_string(s.Npl) + "_" + s.FileNo + ".txt";
+  return paths::reductionTrace(s.ObsName, std::to_string(s.Npl), s.FileNo);
 }
 
 std::string badDataPath(const State& s) {
-  return "Dat/Bad_data" + s.ObsName + std::to_string(s.Npl) + "_" + s.FileNo + ".txt";
+  return paths::badData(s.ObsName, std::to_string(s.Npl), s.FileNo);
 }
 
 std::string traceHeader(const State& s) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/format.h"
+#include "model/paths.h"
 #include "model/textfile.h"
 
 namespace orvant {
@@ -29,7 +30,7 @@ void ResidualClasses::classify(double dL, double dB, double dR) {
 }
 
 std::string statReportPath(const State& s) {
-  return "Dat/Stat" + s.ObsName + std::to_string(s.Npl) + "_" + s.FileNo + ".txt";
+  return paths::statReport(s.ObsName, std::to_string(s.Npl), s.FileNo);
 }
 
 std::optional<std::string> statReportText(const State& s, const ResidualClasses& c,

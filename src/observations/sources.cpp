@@ -8,6 +8,7 @@
 
 #include "model/calendar.h"
 #include "model/format.h"
+#include "model/paths.h"
 #include "model/textfile.h"
 
 namespace orvant {
@@ -175,12 +176,11 @@ ObsLineVerdict parseObsLine(std::string_view line, int yearBeg, int yearEnd, Obs
 // ---- paths ----
 
 std::string obsFilePath(const State& s) {
-  return "Obs/" + s.ObsName + std::to_string(s.Npl) + "_G_" + s.FileNo + ".txt";
+  return paths::obsFile(s.ObsName, std::to_string(s.Npl), s.FileNo);
 }
 
 static std::string goodPath(const State& s, const std::string& number, ObsCriterion crit) {
-  return "Obs/" + s.ObsName + std::to_string(s.Npl) + "_G_" + number +
-         (crit == ObsCriterion::dR ? "LB" : "L") + ".txt";
+  return paths::goodObsFile(s.ObsName, std::to_string(s.Npl), number, crit == ObsCriterion::dR);
 }
 
 std::string goodFilePath(const State& s, ObsCriterion crit) { return goodPath(s, s.GoodNo, crit); }

@@ -5,6 +5,7 @@
 #include "coordinates/transform.h"
 #include "ephemeris/theory_planets.h"
 #include "model/format.h"
+#include "model/paths.h"
 
 namespace orvant::simulation {
 
@@ -294,7 +295,7 @@ std::string coordinateLine(const State& s, int n, double dTmod, double Rast, dou
 }
 
 std::string coordinatePath(int N, int e) {
-  return "Dat/Orvant" + std::to_string(N) + "XYZ" + std::to_string(e) + ".txt";
+  return paths::coordinateFile(N, e);
 }
 
 }  // namespace orvant::simulation
