@@ -10,6 +10,8 @@
 #include "help/button_reference_screen.h"
 #include "help/files_screen.h"
 #include "help/notation_screen.h"
+#include "ephemeris/moon_perturbation_screen.h"
+#include "ephemeris/planet_perturbation_screen.h"
 #include "simulation/ellipse_screen.h"
 #include "simulation/gravity_test_screen.h"
 #include "simulation/run_screen.h"
@@ -40,6 +42,8 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<design::PlansScreen>(18);
   workbench.add<statistics::WeightsScreen>(19);
   workbench.add<MoonDataScreen>(kMoonDataScreen);
+  workbench.add<ephemeris::MoonPerturbationScreen>(ephemeris::MoonPerturbationScreen::kNumber);
+  workbench.add<ephemeris::PlanetPerturbationScreen>(ephemeris::PlanetPerturbationScreen::kNumber);
 }
 
 }  // namespace orvant
