@@ -73,7 +73,7 @@ MoonPerturbationScreen::MoonPerturbationScreen(State& s, ui::Workbench& wb)
       .tip("Взять отмеченные коэффициенты в таблицу возмущений Луны, неотмеченные обнулить");
   button("close", "Закрыть форму", [this] { close(); })
       .in("commands")
-      .at(1, 0)
+      .at(0, 1)
       .tip("Закрыть форму; коэффициенты таблицы сохраняются");
 }
 
