@@ -36,19 +36,6 @@ class QuietReports {
   MessageSink* sink_;
 };
 
-// The numbers of a line that must hold exactly `count` finite numbers.
-bool numbersOf(const std::string& line, std::size_t count, std::vector<double>& out) {
-  const std::vector<std::string> items = splitItems(line);
-  if (items.size() != count) return false;
-  out.clear();
-  for (const auto& item : items) {
-    const auto v = parseNumber(item);
-    if (!v || !std::isfinite(*v)) return false;
-    out.push_back(*v);
-  }
-  return true;
-}
-
 std::string_view trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
@@ -98,16 +85,6 @@ bool applySettings(State& s, const RowValues& X) {
 
 // ---- plan file ----
 
-std::string planFilePath(int k) {
-  const std::string n = std::to_string(k);
-  return "Plan" + n + "/OrvantPlan" + n + ".dat";
-}
-
-std::string planFileDisplay(int k) {
-  const std::string n = std::to_string(k);
-  return "\\Plan" + n + "\\OrvantPlan" + n + ".dat";
-}
-
 std::string planTitle(int k) { return "Уровни варьирования плана № " + std::to_string(k); }
 
 std::string planKindLine(int PlanType, int Nf) {
@@ -138,82 +115,6 @@ bool parsePlanKind(std::string_view line, int& PlanType, int& Nf) {
   if (trimmed(t.substr(end)) != "факторов") return false;
   PlanType = type;
   Nf = static_cast<int>(*n);
-  return true;
-}
-
-bool readPlanFile(State& s, int k, PlanFile& f) {
-  const std::string rel = planFilePath(k);
-  std::vector<std::string> lines;
-  const ReadStatus st = readLines(fullPath(s, rel), lines);
-  if (st == ReadStatus::NotFound) {
-    s.report("Не могу найти файл " + planFileDisplay(k), kTitle7);
-    return false;
-  }
-  const auto readError = [&] {
-    s.report("Ошибка при чтении данных из файла " + planFileDisplay(k), kTitle7);
-    return false;
-  };
-  if (st != ReadStatus::Ok || lines.size() < 20) return readError();
-  PlanFile next;
-  next.title = lines[0];
-  next.kind = lines[1];
-  std::vector<double> v;
-  for (int i = 1; i <= kFactorRows; ++i) {
-    if (!numbersOf(lines[at(i + 1)], 4, v)) return readError();
-    next.levels.X0[at(i)] = v[0] / s.MK;
-    next.levels.dX[at(i)] = v[1] / s.MK;
-    next.levels.Xopt[at(i)] = v[2] / s.MK;
-    next.levels.XoptNat[at(i)] = v[3] / s.MK;
-  }
-  next.weightsTitle = lines[9];
-  for (int N = 1; N <= kPlanets; ++N) {
-    if (!numbersOf(lines[at(N + 9)], kShiftColumns, v)) return readError();
-    for (int c = 1; c <= kShiftColumns; ++c) next.Wt[at(N)][at(c)] = v[at(c - 1)];
-  }
-  // Anything after line 20 other than blank lines means the file is not a plan file.
-  for (std::size_t i = 20; i < lines.size(); ++i)
-    if (!trimmed(lines[i]).empty()) return readError();
-  f = next;
-  return true;
-}
-
-std::string planFileText(const State& s, const PlanFile& f) {
-  std::string text = f.title + "\n" + f.kind + "\n";
-  for (int i = 1; i <= kFactorRows; ++i) {
-    const double v[4] = {f.levels.X0[at(i)], f.levels.dX[at(i)], f.levels.Xopt[at(i)],
-                         f.levels.XoptNat[at(i)]};
-    for (int j = 0; j < 4; ++j) {
-      if (j) text += ' ';
-      text += std::to_string(fileInt(v[j], s.MK));
-    }
-    text += '\n';
-  }
-  text += f.weightsTitle + "\n";
-  for (int N = 1; N <= kPlanets; ++N) {
-    for (int c = 1; c <= kShiftColumns; ++c) {
-      if (c > 1) text += ' ';
-      text += basicNumber(f.Wt[at(N)][at(c)]);
-    }
-    text += '\n';
-  }
-  return text;
-}
-
-bool writePlanFile(State& s, int k, const PlanFile& f) {
-  const auto fail = [&] {
-    s.report("Ошибка при записи данных в файл \\Plan" + std::to_string(k) + " \\OrvantPlan" +
-                 std::to_string(k) + ".dat",
-             kTitle7);
-    return false;
-  };
-  for (int i = 1; i <= kFactorRows; ++i)
-    for (double v : {f.levels.X0[at(i)], f.levels.dX[at(i)], f.levels.Xopt[at(i)], f.levels.XoptNat[at(i)]})
-      if (!std::isfinite(v) || std::fabs(v * s.MK) > 9e18) return fail();
-  for (int N = 1; N <= kPlanets; ++N)
-    for (int c = 1; c <= kShiftColumns; ++c)
-      if (!std::isfinite(f.Wt[at(N)][at(c)])) return fail();
-  if (!writeFileAtomically(fullPath(s, planFilePath(k)), planFileText(s, f), true))
-    return fail();
   return true;
 }
 

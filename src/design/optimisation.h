@@ -12,14 +12,8 @@
 //     m(0)/ratio).
 // The rows ticked for optimisation become plan factors 1..Nf in row order: PlanFactor(n) = row.
 //
-// Plan file Plan<k>/OrvantPlan<k>.dat:
-//   1      "Уровни варьирования плана № " + k
-//   2      "Orto" or "Roto", " - для  ", Nf, "  факторов "
-//   3..9   per row i = 1..7: X0(i), dX(i), Xopt(i), XoptNat(i), each times MK truncated toward
-//          zero, separated by blanks
-//   10     "весовые коэффициенты смещений параметров орбит планет"
-//   11..20 per planet N = 1..10: Wt(N, 1) .. Wt(N, 6) as plain decimal numbers
-// Lines 1, 2 and 10 are read as whole texts.
+// The plan file Plan<k>/OrvantPlan<k>.dat (levels and weights) is read and written by
+// statistics/plan_file.h, which the weights screen shares.
 #pragma once
 
 #include <array>
@@ -34,34 +28,18 @@
 #include "design/regression.h"
 #include "model/state.h"
 #include "statistics/approximation.h"
+#include "statistics/plan_file.h"
 
 namespace orvant::design {
 
-inline constexpr int kFactorRows = 7;
-inline constexpr int kPlanets = 10;      // planets of the criterion: 1 Mercury .. 10 the tenth object
-inline constexpr int kShiftColumns = 6;  // shift columns c = 1..6 (perihelion .. angular velocity)
-
-// Values of the seven factor rows at index 1..7 (index 0 unused).
-using RowValues = std::array<double, kFactorRows + 1>;
+using statistics::kFactorRows;
+using statistics::kPlanets;
+using statistics::kShiftColumns;
+using statistics::RowValues;
+using statistics::Weights;
+using statistics::FactorLevels;
 // Screen row (1..7) of plan factor n = 1..Nf.
 using PlanFactorMap = std::array<int, kMaxFactors + 1>;
-// Weights Wt(N, c), N = 0..11, c = 0..6 (the shape of State::Wt).
-using Weights = std::array<std::array<double, 7>, 12>;
-
-// Zero levels, intervals and optima of the seven rows, with the screen's defaults.
-struct FactorLevels {
-  RowValues X0 = filled(1);
-  RowValues dX = filled(1);
-  RowValues Xopt = filled(0);
-  RowValues XoptNat = filled(1);
-
-  static RowValues filled(double v) {
-    RowValues r{};
-    r.fill(v);
-    r[0] = 0;
-    return r;
-  }
-};
 
 // ---- messages (title "Orvant7") ----
 inline constexpr const char* kPlanNumberBad = "Задайте правильно номер плана";
@@ -91,16 +69,12 @@ bool applySettings(State& s, const RowValues& Xset);
 
 // ---- plan file ----
 
-struct PlanFile {
-  std::string title;        // line 1
-  std::string kind;         // line 2
-  FactorLevels levels;      // lines 3..9
-  std::string weightsTitle; // line 10
-  Weights Wt{};             // lines 11..20: planets 1..10, columns 1..6
-};
-
-std::string planFilePath(int k);     // "Plan<k>/OrvantPlan<k>.dat"
-std::string planFileDisplay(int k);  // "\Plan<k>\OrvantPlan<k>.dat"
+using statistics::PlanFile;
+using statistics::planFilePath;
+using statistics::planFileDisplay;
+using statistics::readPlanFile;
+using statistics::planFileText;
+using statistics::writePlanFile;
 std::string planTitle(int k);        // "Уровни варьирования плана № " + k
 // "Orto - для  2  факторов " (type 1) or "Roto - для  2  факторов " (type 2).
 std::string planKindLine(int PlanType, int Nf);
@@ -108,19 +82,6 @@ std::string planKindLine(int PlanType, int Nf);
 // form (the file's readers keep the line as text; the batch runs use it to rebuild the plan).
 bool parsePlanKind(std::string_view line, int& PlanType, int& Nf);
 
-// Reads the plan file of plan k. Failures (title "Orvant7"): "Не могу найти файл
-// \Plan<k>\OrvantPlan<k>.dat", "Ошибка при чтении данных из файла \Plan<k>\OrvantPlan<k>.dat" (fewer than 20
-// lines, a number line with the wrong count of items or an item that is not a number). `f` is
-// filled only when the whole file was read.
-bool readPlanFile(State& s, int k, PlanFile& f);
-
-// The text of the plan file.
-std::string planFileText(const State& s, const PlanFile& f);
-
-// Writes the plan file of plan k through a temporary file renamed over the old one (the folder
-// Plan<k> is made when missing). A failure reports "Ошибка при записи данных в файл
-// \Plan<k> \OrvantPlan<k>.dat" (with that blank) and leaves any old file as it was.
-bool writePlanFile(State& s, int k, const PlanFile& f);
 
 // ---- criterion ----
 

@@ -54,14 +54,6 @@ std::string experimentFileDisplay(int Nf) {
   return s;
 }
 
-std::int64_t fileInt(double x, double scale) {
-  const double p = x * scale;
-  const double r = std::round(p);
-  const double tol = std::fmax(1e-6, 64 * DBL_EPSILON * std::fabs(p));
-  if (std::fabs(p - r) <= tol) return static_cast<std::int64_t>(r);
-  return static_cast<std::int64_t>(std::trunc(p));
-}
-
 bool readExperimentFile(State& s, int Nf, int Npt, ExperimentFile& f) {
   std::string where = "\n";
   where += experimentFileDisplay(Nf);
@@ -143,23 +135,27 @@ bool writeExperimentFile(State& s, const ExperimentFile& f) {
     s.report(message, kTitle7);
     return false;
   };
-  // Every value is stored as x*MK in a 64-bit integer: one beyond that range cannot be written.
-  const auto fits = [MK](double x) { return std::isfinite(x) && std::fabs(x * MK) < 9.2e18; };
-  bool ok = fits(f.Yopt);
-  for (int i = 1; i <= f.Nf && i <= kMaxFactors; ++i)
-    ok = ok && fits(f.X0[static_cast<std::size_t>(i)]) && fits(f.dX[static_cast<std::size_t>(i)]);
-  for (int e = 1; e <= f.Npt && e < static_cast<int>(f.Y.size()); ++e)
-    ok = ok && fits(f.Y[static_cast<std::size_t>(e)]);
-  if (!ok) return fail();
+  // Every value is stored as x*MK in a 64-bit integer: one beyond that range (or not finite)
+  // cannot be written, and the old file stays.
+  if (f.Nf < 0 || f.Nf > kMaxFactors || f.Npt < 0 || f.Npt >= static_cast<int>(f.Y.size())) return fail();
   std::string text = f.title + "\n";
-  text += PrintLine().integer(f.Nf).integer(f.Npt).integer(fileInt(f.Yopt, MK)).str() + "\n";
+  std::vector<PrintLine> lines(1);
+  lines.back().integer(f.Nf).integer(f.Npt).stored(f.Yopt, MK);
   for (int i = 1; i <= f.Nf; ++i) {
     const auto k = static_cast<std::size_t>(i);
-    text += PrintLine().integer(fileInt(f.X0[k], MK)).integer(fileInt(f.dX[k], MK)).str() + "\n";
+    lines.emplace_back().stored(f.X0[k], MK).stored(f.dX[k], MK);
+  }
+  for (const PrintLine& line : lines) {
+    if (!line.ok()) return fail();
+    text += line.str() + "\n";
   }
   text += f.heading + "\n";
-  for (int e = 1; e <= f.Npt; ++e)
-    text += PrintLine().integer(e).integer(fileInt(f.Y[static_cast<std::size_t>(e)], MK)).str() + "\n";
+  for (int e = 1; e <= f.Npt; ++e) {
+    PrintLine line;
+    line.integer(e).stored(f.Y[static_cast<std::size_t>(e)], MK);
+    if (!line.ok()) return fail();
+    text += line.str() + "\n";
+  }
   if (!writeFileAtomically(fs::path(s.workDir) / experimentFileName(f.Nf), text, true)) return fail();
   return true;
 }

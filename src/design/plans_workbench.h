@@ -69,10 +69,6 @@ bool readExperimentFile(State& s, int Nf, int Npt, ExperimentFile& f);
 // "Ошибка записи данных в файл", a line break and the path, and leaves any old file unchanged.
 bool writeExperimentFile(State& s, const ExperimentFile& f);
 
-// The integer the file stores for x: x*scale truncated toward zero, where a product within rounding
-// noise of an integer is taken as that integer (so that n/scale read back is written again as n).
-std::int64_t fileInt(double x, double scale);
-
 // Natural settings X1..X6 of the screen factors in experiment e: X0(r) + Xpl(e, n)*dX(r) for the
 // screen row r of plan factor n, X0(r) for the rows outside the plan.
 Levels naturalSettings(const Plan& plan, const FactorMap& rows, const Levels& X0, const Levels& dX, int e);

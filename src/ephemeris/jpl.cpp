@@ -201,9 +201,12 @@ bool JPLstate(State& s, int k) {
     s.JPLt0[i] = s.JDrec0 + (i - 1) * L;
   }
 
-  // Sub-interval and normalised time -1..+1 within it.
-  const int i = static_cast<int>(std::trunc((s.JDjpl - s.JDrec0) / L)) + 1;
-  if (i < 1 || i > S) return failed();
+  // Sub-interval and normalised time -1..+1 within it. The index is checked as a real number
+  // first: a record whose dates are absurd (a damaged block) would give a quotient beyond any
+  // integer.
+  const double q = std::trunc((s.JDjpl - s.JDrec0) / L);
+  if (!(q >= 0 && q < S)) return failed();
+  const int i = static_cast<int>(q) + 1;
   const double x = 2 * (s.JDjpl - s.JPLt0[i]) / L - 1;
 
   // Chebyshev polynomials T_m(x) = T_(m-1) of degree m-1, and U_m for the derivative:

@@ -30,9 +30,9 @@ constexpr double kMaxScaled = 1e18;
 // (storedInt) is taken as that number: a value read from the file as n/MK/kUgol gives back
 // n - 1e-9 or so, and a plain truncation would lower every item by one unit on each load and save.
 bool truncText(double x, std::string& out) {
-  const double t = std::trunc(x);
-  if (!std::isfinite(t) || std::fabs(t) >= kMaxScaled) return false;
-  out = formatMask(static_cast<double>(storedInt(x, 1)), "0");
+  const auto n = checkedStoredInt(x, 1);
+  if (!n || std::fabs(static_cast<double>(*n)) >= kMaxScaled) return false;
+  out = std::to_string(*n);
   return true;
 }
 
@@ -108,13 +108,10 @@ std::string paramFilePath(const State& s, int N) {
 
 std::optional<std::string> paramFileText(const State& s) {
   std::string text;
-  text += PrintLine()
-              .number(s.DayD)
-              .number(s.MonthD)
-              .number(s.YearD)
-              .text(kParamScalesText)
-              .str() +
-          "\n";
+  PrintLine date;
+  date.number(s.DayD).number(s.MonthD).number(s.YearD).text(kParamScalesText);
+  if (!date.ok()) return std::nullopt;
+  text += date.str() + "\n";
   text += std::string(kParamConstantsHead) + "\n";
 
   std::string mSol, gamma, lae;

@@ -26,6 +26,23 @@ std::int64_t scaledInt(double x, double scale) {
   return static_cast<std::int64_t>(std::trunc(x * scale));
 }
 
+std::optional<std::int64_t> checkedScaledInt(double x, double scale) {
+  const double v = std::trunc(x * scale);
+  // 2^63 is exactly representable; every double below it in magnitude converts without overflow.
+  if (!std::isfinite(v) || v >= 9223372036854775808.0 || v < -9223372036854775808.0)
+    return std::nullopt;
+  return static_cast<std::int64_t>(v);
+}
+
+std::optional<std::int64_t> checkedStoredInt(double x, double scale) {
+  const double p = x * scale;
+  if (!std::isfinite(p)) return std::nullopt;
+  const double r = std::round(p);
+  const double tol = std::fmax(1e-6, 64 * DBL_EPSILON * std::fabs(p));
+  if (std::fabs(p - r) <= tol) return checkedScaledInt(r, 1);
+  return checkedScaledInt(p, 1);
+}
+
 std::string basicNumber(double x) {
   if (x == 0) return "0";
   char buf[64];
@@ -88,9 +105,13 @@ std::string formatMask(double x, std::string_view mask) {
   const double p = std::pow(10.0, decimals);
   // Half away from zero, as the Format function rounds.
   const double r = std::round(std::fabs(x) * p) / p;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%0*.*f", intWidth + (decimals > 0 ? decimals + 1 : 0), decimals, r);
-  std::string s = buf;
+  // Sized by a first pass: a large value has more digits than any fixed buffer would hold.
+  const int width = intWidth + (decimals > 0 ? decimals + 1 : 0);
+  const int len = std::snprintf(nullptr, 0, "%0*.*f", width, decimals, r);
+  if (len <= 0) return {};
+  std::string s(static_cast<std::size_t>(len) + 1, '\0');
+  std::snprintf(s.data(), s.size(), "%0*.*f", width, decimals, r);
+  s.pop_back();
   for (char& c : s)
     if (c == '.') c = ',';
   if (x < 0 && r != 0) s = "-" + s;
@@ -166,6 +187,10 @@ void PrintLine::nextZone() {
 }
 
 PrintLine& PrintLine::number(double x) {
+  if (!std::isfinite(x)) {
+    ok_ = false;
+    return *this;
+  }
   nextZone();
   if (!(x < 0)) line_ += ' ';
   line_ += basicNumber(x);
@@ -179,6 +204,15 @@ PrintLine& PrintLine::integer(std::int64_t n) {
   line_ += std::to_string(n);
   line_ += ' ';
   return *this;
+}
+
+PrintLine& PrintLine::stored(double x, double scale) {
+  const auto n = checkedStoredInt(x, scale);
+  if (!n) {
+    ok_ = false;
+    return *this;
+  }
+  return integer(*n);
 }
 
 PrintLine& PrintLine::text(std::string_view t) {

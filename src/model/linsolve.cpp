@@ -1,10 +1,10 @@
-#include "design/linsolve.h"
+#include "model/linsolve.h"
 
 #include <cmath>
 
 #include "model/format.h"
 
-namespace orvant::design {
+namespace orvant {
 
 namespace {
 
@@ -51,4 +51,4 @@ bool Solve(LinearSystem& sys, int n) {
   return true;
 }
 
-}  // namespace orvant::design
+}  // namespace orvant

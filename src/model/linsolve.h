@@ -1,4 +1,5 @@
-// The small linear-equation solver of the optimum search and of the parabola fit.
+// The small linear-equation solver of the optimum search (design) and of the parabola fit
+// (statistics); it sits below both.
 //
 // A system of size n lives in layer n of `Asys`: equation r (1..n) reads
 //   Asys[n][r][0] + sum_{c=1..n} Asys[n][r][c] * x_c = 0.
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace orvant::design {
+namespace orvant {
 
 struct LinearSystem {
   double Asys[7][7][7] = {};     // [layer n][equation r][column c], all 0..6
@@ -32,4 +33,4 @@ inline constexpr const char* kSolveFailed = "Ошибка при решение 
 // value; Xopt is then left as it was.
 bool Solve(LinearSystem& sys, int n);
 
-}  // namespace orvant::design
+}  // namespace orvant

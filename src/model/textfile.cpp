@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "model/format.h"
+
 namespace orvant {
 
 namespace fs = std::filesystem;
@@ -39,17 +41,33 @@ ReadStatus readLines(const fs::path& path, std::vector<std::string>& lines) {
   return ReadStatus::Ok;
 }
 
+bool writable(const fs::path& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(path, ec);
+  if (ec || !fs::exists(st)) return true;
+  constexpr fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((st.permissions() & anyWrite) == fs::perms::none) return false;
+  if (!fs::is_regular_file(st)) return false;
+  // Opening for appending changes nothing and fails where this user may not write the file.
+  std::ofstream probe(path, std::ios::binary | std::ios::app);
+  return static_cast<bool>(probe);
+}
+
 WriteStatus replaceFileContent(const fs::path& path, std::string_view content, bool makeFolders) {
   std::error_code ec;
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   if (makeFolders && path.has_parent_path()) {
-    fs::create_directories(path.parent_path(), ec);
+    fs::create_directories(folder, ec);
     if (ec) return WriteStatus::CannotCreate;
   }
+  if (!fs::is_directory(folder, ec)) return WriteStatus::CannotCreate;
+  if (!writable(path)) return WriteStatus::WriteError;
   fs::path tmp = path;
   tmp += ".tmp";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return WriteStatus::CannotCreate;
+    // The folder is there: a temporary file it does not take means it is read-only.
+    if (!out) return WriteStatus::WriteError;
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
     out.flush();
     if (!out) {
@@ -74,6 +92,7 @@ WriteStatus replaceFileContent(const fs::path& path, std::string_view content, b
 
 bool appendLineWhole(const fs::path& path, std::string_view line) {
   std::error_code ec;
+  if (!writable(path)) return false;
   const bool existed = fs::exists(path, ec);
   const std::uintmax_t oldSize = existed ? fs::file_size(path, ec) : 0;
   if (ec) return false;
@@ -91,12 +110,6 @@ bool appendLineWhole(const fs::path& path, std::string_view line) {
   return false;
 }
 
-std::int64_t storedInt(double x, double scale) {
-  const double p = x * scale;
-  const double r = std::round(p);
-  const double tol = std::fmax(1e-6, 64 * DBL_EPSILON * std::fabs(p));
-  if (std::fabs(p - r) <= tol) return static_cast<std::int64_t>(r);
-  return static_cast<std::int64_t>(std::trunc(p));
-}
+std::int64_t storedInt(double x, double scale) { return checkedStoredInt(x, scale).value_or(0); }
 
 }  // namespace orvant

@@ -32,9 +32,10 @@ enum class ReadStatus { Ok, NotFound, ReadError };
 ReadStatus readLines(const std::filesystem::path& path, std::vector<std::string>& lines);
 
 // Replaces the file by `content` through a temporary file in the same folder. On any failure the
-// old file is unchanged and the temporary file removed: CannotCreate when the folder or the
-// temporary file could not be made, WriteError when writing or the final rename failed. Creates
-// missing folders when `makeFolders` is set.
+// old file is unchanged and the temporary file removed: CannotCreate when the folder is missing
+// and could not be made, WriteError when the folder exists but takes no new file (read-only), the
+// file itself may not be written (see writable), writing failed or the final rename failed.
+// Creates missing folders when `makeFolders` is set.
 enum class WriteStatus { Ok, CannotCreate, WriteError };
 WriteStatus replaceFileContent(const std::filesystem::path& path, std::string_view content,
                                bool makeFolders = false);
@@ -46,12 +47,18 @@ inline bool writeFileAtomically(const std::filesystem::path& path, std::string_v
 }
 
 // Appends one line and its line break; on a failed write the file is cut back to its old length.
+// A file that may not be written (see writable) is refused untouched.
 bool appendLineWhole(const std::filesystem::path& path, std::string_view line);
 
-// The scaled integer a file stores for x: x*scale truncated toward zero. A product that lies within
-// rounding noise of an integer (at most 1e-6 of a unit, or 64 ulps of the product) is taken as that
-// integer, so that a value read from a file (n/scale) is written back as the same n and a value
-// typed as 0.29 is stored as 29000000 at scale 10^8, not 28999999.
+// False when an existing file may not be written: it carries no write permission bit at all (a
+// file the user made read-only; checked on the mode itself because the superuser may write any
+// file), or it cannot be opened for writing by this process. Renaming a new file over a read-only
+// one would replace it silently, so the writers ask first. A missing file is writable.
+bool writable(const std::filesystem::path& path);
+
+// Unchecked form of checkedStoredInt (model/format.h), kept for values known to fit; every writer
+// uses the checked one. A value beyond the range gives 0.
+[[deprecated("writers use checkedStoredInt or PrintLine::stored")]]
 std::int64_t storedInt(double x, double scale);
 
 }  // namespace orvant

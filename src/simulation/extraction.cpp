@@ -221,7 +221,8 @@ unsigned extractionStep(State& s, OrbitExtraction& x, double t, double H0, int k
   return ev;
 }
 
-RecordValues recordValues(State& s, const OrbitExtraction& x, double JD0, double dTmod, int I) {
+std::optional<RecordValues> recordValues(State& s, const OrbitExtraction& x, double JD0, double dTmod,
+                                         int I) {
   s.JD = JD0 + fix(dTmod * 100 / 86400) / 100;
   const TheorySlots kept = TheorySlots::of(s, I);
   ThJ2000(s, I);
@@ -231,14 +232,17 @@ RecordValues recordValues(State& s, const OrbitExtraction& x, double JD0, double
   const double AlfaPturn = wholeTurns(A, x.AlfaPt);
   const double AlfaUturn = wholeTurns(U, x.AlfaUt);
   const double scale = 100 * s.MK;
-  return {x.Nrec,
-          scaledInt(dTmod * 100 / 86400, 1),
-          scaledInt(AlfaPturn, scale),
-          scaledInt(AlfaUturn, scale),
-          scaledInt(x.Betta * s.kUgol, scale),
-          scaledInt(x.Eks, scale),
-          scaledInt(x.Rpl / 10, 1),
-          scaledInt(2 * s.Pi * 36525 / x.Tper, scale)};
+  const std::optional<std::int64_t> v[] = {
+      checkedScaledInt(dTmod * 100 / 86400, 1), checkedScaledInt(AlfaPturn, scale),
+      checkedScaledInt(AlfaUturn, scale),       checkedScaledInt(x.Betta * s.kUgol, scale),
+      checkedScaledInt(x.Eks, scale),           checkedScaledInt(x.Rpl / 10, 1),
+      checkedScaledInt(2 * s.Pi * 36525 / x.Tper, scale)};
+  RecordValues out{x.Nrec};
+  for (std::size_t i = 0; i < std::size(v); ++i) {
+    if (!v[i]) return std::nullopt;
+    out[i + 1] = *v[i];
+  }
+  return out;
 }
 
 std::array<std::string, 4> recordHeader(const State& s, const RunDescription& d) {
@@ -281,10 +285,12 @@ std::array<std::string, 7> coordinateHeader(const State& s, const RunDescription
   };
 }
 
-std::string coordinateLine(const State& s, int n, double dTmod, double Rast, double Esys) {
+std::optional<std::string> coordinateLine(const State& s, int n, double dTmod, double Rast, double Esys) {
   constexpr const char* kLong = "000000000.000";
   constexpr const char* kSpeed = "0000000.000";
   const double MK = s.MK;
+  for (double v : {s.Day, dTmod, s.X[n], s.Y[n], s.Z[n], Rast, s.VX[n], s.VY[n], s.VZ[n], s.Vpl, Esys})
+    if (!std::isfinite(v)) return std::nullopt;
   return formatMask(s.Day, "00.000") + "." + formatMask(s.Month, "00") + "." +
          formatMask(s.Year, "0000") + "____T= " + formatMask(dTmod / MK, kLong) +
          "____X= " + formatMask(s.X[n] / MK, kLong) + "____Y= " + formatMask(s.Y[n] / MK, kLong) +

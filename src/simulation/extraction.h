@@ -114,8 +114,11 @@ unsigned extractionStep(State& s, OrbitExtraction& x, double t, double H0, int k
 // object I at JD = JD0 + trunc(dTmod 100/86400)/100 (State::JD is left at that date); the
 // parameter slots of I that the theory writes are restored afterwards, so that the run does not
 // change the orbit parameters screen 1 holds.
+// nullopt when a value is not finite or beyond the file's 64-bit integers (a run gone wrong: a
+// zero period, a NaN orbit): such a record is never written.
 using RecordValues = std::array<std::int64_t, 8>;
-RecordValues recordValues(State& s, const OrbitExtraction& x, double JD0, double dTmod, int I);
+std::optional<RecordValues> recordValues(State& s, const OrbitExtraction& x, double JD0, double dTmod,
+                                         int I);
 
 // What the header lines of the result files tell about a run.
 struct RunDescription {
@@ -144,8 +147,8 @@ std::array<std::string, 7> coordinateHeader(const State& s, const RunDescription
 
 // One line of the coordinate file for body n at the date Year, Month, Day of State: model time,
 // X, Y, Z (absolute, thousand km), the distance Rast from the centre, VX, VY, VZ, Vpl (m/s) and
-// the energy Esys/10^18.
-std::string coordinateLine(const State& s, int n, double dTmod, double Rast, double Esys);
+// the energy Esys/10^18. nullopt when one of them is not finite: no such line is written.
+std::optional<std::string> coordinateLine(const State& s, int n, double dTmod, double Rast, double Esys);
 
 // Relative paths of the result files.
 std::string coordinatePath(int N, int e);

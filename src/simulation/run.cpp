@@ -327,7 +327,10 @@ void ExperimentRun::fixRecordCount() {
   const auto path = fullPath(s_, recordPath_);
   std::vector<std::string> lines;
   if (readLines(path, lines) != ReadStatus::Ok || lines.size() < 5) return;
-  lines[4] = PrintLine().integer(records_).integer(storedInt(JD0_, 100)).str();
+  PrintLine line5;
+  line5.integer(records_).stored(JD0_, 100);
+  if (!line5.ok()) return;  // JD0 was written by the same conversion at the start
+  lines[4] = line5.str();
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   if (!writeFileAtomically(path, text)) {
@@ -421,8 +424,14 @@ bool ExperimentRun::advanceJpl2() {
 bool ExperimentRun::passage(unsigned events, RunObserver& observer) {
   observer.extractionEvent(*this, events);
   if ((events & kEvRecord) && in_.writeRecords && !recordPath_.empty()) {
-    const RecordValues v = recordValues(s_, x_, JD0_, dTmod_, NtrF_);
-    if (!statistics::appendRecord(s_, recordPath_, v)) return false;
+    // A non-finite orbit parameter (a collapsed orbit, a mass ratio that broke the model) is a
+    // numeric failure of the run: the file keeps the records written before it.
+    const auto v = recordValues(s_, x_, JD0_, dTmod_, NtrF_);
+    if (!v) {
+      s_.report(kBadData, kTitle7);
+      return false;
+    }
+    if (!statistics::appendRecord(s_, recordPath_, *v)) return false;
     ++records_;
   }
   return true;
@@ -449,8 +458,12 @@ bool ExperimentRun::displayPoint(RunObserver& observer) {
   }
   if (!xyzPath_.empty()) {
     const double Esys = in_.energy ? energy_.Esys : 0;
-    const std::string line = coordinateLine(s_, n, dTmod_, s_.Rast, Esys);
-    if (!appendLineWhole(fullPath(s_, xyzPath_), line)) {
+    const auto line = coordinateLine(s_, n, dTmod_, s_.Rast, Esys);
+    if (!line) {  // a non-finite coordinate: a numeric failure, the file keeps its lines
+      s_.report(kBadData, kTitle7);
+      return false;
+    }
+    if (!appendLineWhole(fullPath(s_, xyzPath_), *line)) {
       s_.report(std::string(kWriteError) + "\n" + displayPath(xyzPath_), kTitle7);
       return false;
     }

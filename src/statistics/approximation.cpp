@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "design/linsolve.h"
+#include "model/linsolve.h"
 #include "model/calendar.h"
 #include "model/format.h"
 
@@ -141,13 +141,13 @@ bool fitGroups(const State& s, const RecordSeries& series, const ApproxInput& in
     }
     case FitKind::Parabola: {
       // Normal equations in the solver's form: constant term first, then k0, k1, k2.
-      design::LinearSystem sys;
+      LinearSystem sys;
       const double rows[3][4] = {{-fit.SY, fit.VesSum, fit.SX, fit.SX2},
                                  {-fit.SXY, fit.SX, fit.SX2, fit.SX3},
                                  {-fit.SX2Y, fit.SX2, fit.SX3, fit.SX4}};
       for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 4; ++c) sys.Asys[3][r + 1][c] = rows[r][c];
-      if (!design::Solve(sys, 3)) return false;
+      if (!Solve(sys, 3)) return false;
       fit.k0 = sys.Xopt[1];
       fit.k1 = sys.Xopt[2];
       fit.k2 = sys.Xopt[3];

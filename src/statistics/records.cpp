@@ -38,11 +38,13 @@ bool parseRecordFile(const State& s, const std::vector<std::string>& lines, bool
                      RecordSeries& out) {
   if (lines.size() < 5) return false;
   for (int i = 0; i < 4; ++i) out.header[i] = lines[i];
+  // Every value is a scaled 64-bit integer of the file: anything beyond that range is not a
+  // record file's value (and could not be converted to the record number or the date key).
   std::vector<double> values;
   for (std::size_t i = 4; i < lines.size(); ++i) {
     for (const auto& item : splitItems(lines[i])) {
       const auto v = parseNumber(item);
-      if (!v) return false;
+      if (!v || !checkedScaledInt(*v, 1)) return false;
       values.push_back(*v);
     }
   }
@@ -62,7 +64,7 @@ bool parseRecordFile(const State& s, const std::vector<std::string>& lines, bool
   for (std::size_t r = 0; r < count; ++r) {
     const double* v = &values[2 + r * width];
     Record& rec = out.records[r];
-    rec.number = static_cast<std::int64_t>(std::trunc(v[0]));
+    rec.number = *checkedScaledInt(v[0], 1);  // in range: checked above
     rec.dT = v[1] / 100;
     if (longForm) {
       rec.ddT = v[2] / 100;
@@ -153,11 +155,14 @@ bool mayChangeFile(State& s, const RecordSeries& series, const char* firstLine) 
   return true;
 }
 
-// The date of a record to the file's resolution (a hundredth of a day), for "the same date".
-std::int64_t dateKey(double jd) { return storedInt(jd, 100); }
+// The date of a record to the file's resolution (a hundredth of a day), for "the same date";
+// nullopt for a date no file can hold.
+std::optional<std::int64_t> dateKey(double jd) { return checkedStoredInt(jd, 100); }
 
+// The record with the date D; 0 when none (a date no file can hold matches nothing).
 int findDate(const RecordSeries& series, double D) {
   const auto key = dateKey(D);
+  if (!key) return 0;
   for (std::size_t i = 0; i < series.records.size(); ++i)
     if (dateKey(dateOf(series, series.records[i])) == key) return static_cast<int>(i) + 1;
   return 0;
@@ -175,31 +180,17 @@ int insertInOrder(RecordSeries& series, Record r) {
   return static_cast<int>(pos) + 1;
 }
 
-// True when every value of the series, scaled as the file stores it, is a 64-bit integer: a typed
-// value beyond that range would otherwise be written as a meaningless number.
-bool fitsFile(const State& s, const RecordSeries& series) {
-  const auto fits = [](double x, double scale) {
-    return std::isfinite(x) && std::fabs(x * scale) < 9.2e18;
-  };
-  const double MK = s.MK;
-  if (!fits(series.JD0, 100)) return false;
-  for (const auto& r : series.records) {
-    if (!fits(r.dT, 100) || !fits(r.ddT, 100) || !fits(r.Par[7], MK)) return false;
-    for (int c : {1, 2, 3, 4, 5, 6, 8, 9, 10})
-      if (!fits(r.Par[c], 100 * MK)) return false;
-  }
-  return true;
-}
-
 // Writes `next` to its file; on success reads the written text back into it (so that memory holds
-// exactly what a new load would give) and derives the arrays. A value the file cannot hold is a
-// numeric failure ("Ошибка вычислений"): nothing is written.
+// exactly what a new load would give) and derives the arrays. A value the file cannot hold (a
+// typed value beyond the range of its 64-bit integers) is a numeric failure ("Ошибка вычислений"):
+// nothing is written.
 bool commitRewrite(State& s, RecordSeries& next) {
-  if (!fitsFile(s, next)) {
+  const auto whole = seriesFileText(s, next);
+  if (!whole) {
     s.report("Ошибка вычислений", kTitle7);
     return false;
   }
-  const std::string text = seriesFileText(s, next);
+  const std::string& text = *whole;
   if (!writeFileAtomically(fullPath(s, next.path), text)) {
     s.report(std::string(kWriteError) + "\n" + displayPath(next.path), kTitle7);
     return false;
@@ -307,28 +298,29 @@ std::vector<std::string> recordText(State& s, const RecordSeries& series) {
   return out;
 }
 
-std::string seriesFileText(const State& s, const RecordSeries& series) {
+std::optional<std::string> seriesFileText(const State& s, const RecordSeries& series) {
   const double MK = s.MK;
   std::string out;
   for (const auto& h : series.header) out += h + "\n";
-  out += PrintLine()
-             .integer(static_cast<std::int64_t>(series.records.size()))
-             .integer(storedInt(series.JD0, 100))
-             .str();
+  PrintLine head;
+  head.integer(static_cast<std::int64_t>(series.records.size())).stored(series.JD0, 100);
+  if (!head.ok()) return std::nullopt;
+  out += head.str();
   out += "\n";
   const bool longForm = isLongForm(series);
   std::int64_t n = 0;
   for (const auto& r : series.records) {
     PrintLine line;
-    line.integer(++n).integer(storedInt(r.dT, 100));
+    line.integer(++n).stored(r.dT, 100);
     if (longForm) {
-      line.integer(storedInt(r.ddT, 100)).integer(storedInt(r.Par[10], 100 * MK));
-      for (int c = 1; c <= 6; ++c) line.integer(storedInt(r.Par[c], 100 * MK));
-      line.integer(storedInt(r.Par[7], MK));
-      line.integer(storedInt(r.Par[8], 100 * MK)).integer(storedInt(r.Par[9], 100 * MK));
+      line.stored(r.ddT, 100).stored(r.Par[10], 100 * MK);
+      for (int c = 1; c <= 6; ++c) line.stored(r.Par[c], 100 * MK);
+      line.stored(r.Par[7], MK);
+      line.stored(r.Par[8], 100 * MK).stored(r.Par[9], 100 * MK);
     } else {
-      for (int c = 1; c <= 6; ++c) line.integer(storedInt(r.Par[c], 100 * MK));
+      for (int c = 1; c <= 6; ++c) line.stored(r.Par[c], 100 * MK);
     }
+    if (!line.ok()) return std::nullopt;
     out += line.str();
     out += "\n";
   }
@@ -336,7 +328,12 @@ std::string seriesFileText(const State& s, const RecordSeries& series) {
 }
 
 bool rewriteSeries(State& s, const RecordSeries& series) {
-  if (!writeFileAtomically(fullPath(s, series.path), seriesFileText(s, series))) {
+  const auto text = seriesFileText(s, series);
+  if (!text) {
+    s.report("Ошибка вычислений", kTitle7);
+    return false;
+  }
+  if (!writeFileAtomically(fullPath(s, series.path), *text)) {
     s.report(std::string(kWriteError) + "\n" + displayPath(series.path), kTitle7);
     return false;
   }
@@ -447,8 +444,9 @@ bool createRecordFile(State& s, std::string_view relPath, const std::array<std::
                       std::int64_t NP1max, double JD0) {
   std::string text;
   for (const auto& h : header) text += h + "\n";
-  text += PrintLine().integer(NP1max).integer(storedInt(JD0, 100)).str() + "\n";
-  if (!writeFileAtomically(fullPath(s, relPath), text, true)) {
+  PrintLine line5;
+  line5.integer(NP1max).stored(JD0, 100);
+  if (!line5.ok() || !writeFileAtomically(fullPath(s, relPath), text + line5.str() + "\n", true)) {
     s.report(std::string(kWriteError) + "\n" + displayPath(relPath), kTitle7);
     return false;
   }

@@ -25,6 +25,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -157,11 +158,13 @@ Change addOptimalParameters(State& s, RecordSeries& series, int k, int planet,
                             const Ask& ask);
 
 // Writes the series to the file it was read from: header, NP and JD0 x 100, records 1..NP
-// numbered anew, long form for an observation series and short form otherwise.
+// numbered anew, long form for an observation series and short form otherwise. A value the file
+// cannot hold: "Ошибка вычислений", nothing written.
 bool rewriteSeries(State& s, const RecordSeries& series);
 
-// The text of a record file (what rewriteSeries writes).
-std::string seriesFileText(const State& s, const RecordSeries& series);
+// The text of a record file (what rewriteSeries writes); nullopt when a value, scaled as the file
+// stores it, is not finite or beyond its 64-bit integers.
+std::optional<std::string> seriesFileText(const State& s, const RecordSeries& series);
 
 // ---- writing by a run ----
 

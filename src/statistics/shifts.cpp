@@ -79,7 +79,7 @@ std::string shiftRow(int number, const double* v, bool truncate4) {
 }
 
 // A shift the file can hold: shift x MK within the range of its 64-bit integers.
-bool storable(const State& s, double v) { return std::isfinite(v) && std::fabs(v * s.MK) < 9.2e18; }
+bool storable(const State& s, double v) { return checkedStoredInt(v, s.MK).has_value(); }
 
 bool nabLoaded(const State& s, ShiftSource source) {
   return s.ShiftKind == 1 && s.NabSource == static_cast<int>(source);
@@ -171,7 +171,11 @@ bool writeObservedShifts(State& s, ShiftSource source, ShiftMessages msg) {
   for (int N = 1; N <= 11; ++N) {
     PrintLine line;
     line.integer(N);
-    for (int c = 1; c <= 6; ++c) line.integer(storedInt(s.NabShift[N][c], s.MK));
+    for (int c = 1; c <= 6; ++c) line.stored(s.NabShift[N][c], s.MK);
+    if (!line.ok()) {  // a shift no file can hold (loaded tables hold only storable ones)
+      reportWriteError(s, msg, observedShiftPath(source));
+      return false;
+    }
     text += line.str() + "\n";
   }
   const std::string rel = observedShiftPath(source);
@@ -195,7 +199,11 @@ bool writeCalculatedShifts(State& s, int k, int N, ShiftMessages msg) {
   for (int e = 1; e <= s.NE; ++e) {
     PrintLine line;
     line.integer(e);
-    for (int c = 1; c <= 6; ++c) line.integer(storedInt(s.RasShift[N][c][e], s.MK));
+    for (int c = 1; c <= 6; ++c) line.stored(s.RasShift[N][c][e], s.MK);
+    if (!line.ok()) {
+      reportWriteError(s, msg, calculatedShiftPath(k, N));
+      return false;
+    }
     text += line.str() + "\n";
   }
   const std::string rel = calculatedShiftPath(k, N);

@@ -13,8 +13,7 @@ namespace orvant::statistics {
 namespace {
 
 constexpr const char* kBadInput = "Задайте правильно данные";
-constexpr int kPlanets = design::kPlanets;
-constexpr int kColumns = design::kShiftColumns;
+constexpr int kColumns = kShiftColumns;
 
 constexpr const char* kColumnCaptions[kColumns] = {
     "перигелий, вес",   "угол восхождения, вес", "угол наклона, вес",
@@ -82,8 +81,8 @@ void WeightsScreen::badInput() { form().message(kBadInput, kTitle7); }
 void WeightsScreen::loadWeights() {
   const auto k = integerBox("plan", 1, 999999);
   if (!k) return badInput();
-  design::PlanFile f;
-  if (!design::readPlanFile(state(), *k, f)) return;
+  PlanFile f;
+  if (!readPlanFile(state(), *k, f)) return;
   loaded_ = f;
   loadedPlan_ = *k;
   form().setText("listing", "");
@@ -107,14 +106,14 @@ void WeightsScreen::saveWeights() {
     form().message("Сначала загрузите весовые коэффициенты плана № " + std::to_string(*k), kTitle7);
     return;
   }
-  design::PlanFile f = loaded_;
+  PlanFile f = loaded_;
   for (int N = 1; N <= kPlanets; ++N)
     for (int c = 1; c <= kColumns; ++c) {
       const auto w = form().cellNumber("Wt", N - 1, c - 1);
       if (!w || !std::isfinite(*w)) return badInput();
       f.Wt[at(N)][at(c)] = *w;
     }
-  if (!design::writePlanFile(state(), *k, f)) return;
+  if (!writePlanFile(state(), *k, f)) return;
   loaded_ = f;
   for (int N = 1; N <= kPlanets; ++N)
     for (int c = 1; c <= kColumns; ++c) state().Wt[at(N)][at(c)] = f.Wt[at(N)][at(c)];

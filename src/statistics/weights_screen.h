@@ -2,7 +2,7 @@
 // files of a plan.
 //
 // - The weights Wt(N, c) of the secular shifts of planets 1..10 and parameters 1..6, kept in the
-//   plan file Plan<k>/OrvantPlan<k>.dat (design/optimisation.h). "Загрузить  весовые коэффициенты"
+//   plan file Plan<k>/OrvantPlan<k>.dat (statistics/plan_file.h). "Загрузить  весовые коэффициенты"
 //   fills the grid from the file; "Сохранить" writes the file back with the header lines and the
 //   factor levels as they were loaded and the weights from the grid. Both make the grid's weights
 //   the weights of the criterion (State::Wt).
@@ -14,7 +14,7 @@
 #include <optional>
 #include <string_view>
 
-#include "design/optimisation.h"
+#include "statistics/plan_file.h"
 #include "ui/screen.h"
 
 namespace orvant::statistics {
@@ -37,7 +37,7 @@ class WeightsScreen : public ui::Screen {
   std::optional<int> integerBox(std::string_view id, int lo, int hi) const;
   void badInput();
 
-  design::PlanFile loaded_;  // the plan file as last loaded: headers and levels are written back
+  PlanFile loaded_;  // the plan file as last loaded: headers and levels are written back
   int loadedPlan_ = 0;
 };
 

@@ -103,7 +103,7 @@ TEST(Records, TruncationTowardZeroAndSlotsKept) {
   x.Rpl = 5.79e10 + 7;          // m/10 truncated: 5790000000
   x.Tper = 87.969;
   const double dTmod = -1.7 * 864;  // -1.7 hundredths of a day
-  const RecordValues v = recordValues(s, x, 2451545.0, dTmod, 10);
+  const RecordValues v = recordValues(s, x, 2451545.0, dTmod, 10).value();
   EXPECT_EQ(v[0], 4);
   EXPECT_EQ(v[1], -1);
   EXPECT_EQ(v[2], -500000001);
@@ -123,7 +123,7 @@ TEST(Records, TruncationTowardZeroAndSlotsKept) {
   const double Lae = p.Lae;
   x.AlfaPt = 77.4;
   x.AlfaUt = 48.3;
-  const RecordValues w = recordValues(p, x, 2451545.0, 0, 1);
+  const RecordValues w = recordValues(p, x, 2451545.0, 0, 1).value();
   EXPECT_EQ(w[2], 7740000000);
   EXPECT_EQ(p.AlfaP0[1], 1.0);
   EXPECT_EQ(p.AlfaU0[1], 2.0);
@@ -306,7 +306,7 @@ TEST(Headers, RecordAndCoordinateFiles) {
   s.Y[1] = 2e9;
   s.VX[1] = -12.3456;
   s.Vpl = 47000;
-  const std::string line = coordinateLine(s, 1, 86400, 5.8e10, 2e18);
+  const std::string line = coordinateLine(s, 1, 86400, 5.8e10, 2e18).value();
   EXPECT_EQ(line.substr(0, 40), "05,250.03.1950____T= 000000000,086____X=");
   EXPECT_NE(line.find("____X= -000001500,000____Y= 000002000,000"), std::string::npos);
   EXPECT_NE(line.find("____Rpl= 000058000,000____VX= -0000012,346"), std::string::npos);
