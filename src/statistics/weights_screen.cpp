@@ -150,7 +150,7 @@ void WeightsScreen::saveShifts() {
   for (int c = 1; c <= kColumns; ++c) {
     const auto x = form().number(id("shift", c));
     // The file stores shift x MK as a 64-bit integer: a larger value cannot be written.
-    if (!x || !std::isfinite(*x) || std::fabs(*x * state().MK) >= 9.2e18) return badInput();
+    if (!x || !checkedStoredInt(*x, state().MK)) return badInput();
     v[c] = *x;
   }
   State& s = state();
