@@ -2,7 +2,6 @@
 // Declarations, formulas and references in perturbations.h.
 #include "ephemeris/perturbations.h"
 
-#include <cfloat>
 #include <cmath>
 #include <optional>
 #include <string_view>
@@ -120,21 +119,6 @@ namespace {
 
 constexpr std::string_view kPlanetNames[5] = {"", "Меркурий", "Венера", "Земля", "Марс"};
 
-// The integer the file stores for x: x*scale truncated toward zero, except that a product within
-// rounding noise of an integer (1e-6 of a unit, or 64 ulps) is that integer, so that a value read
-// from a file (n/scale) or typed as 0.0588 is stored as n or 58800, not one unit less. nullopt when
-// the product is not finite or lies beyond the 64-bit integers.
-std::optional<std::int64_t> fileInt(double x, double scale) {
-  const double p = x * scale;
-  if (!std::isfinite(p)) return std::nullopt;
-  const double r = std::round(p);
-  const double v = std::fabs(p - r) <= std::fmax(1e-6, 64 * DBL_EPSILON * std::fabs(p)) ? r
-                                                                                          : std::trunc(p);
-  // 2^63 is exactly representable; every double below it in magnitude converts without overflow.
-  if (v >= 9223372036854775808.0 || v < -9223372036854775808.0) return std::nullopt;
-  return static_cast<std::int64_t>(v);
-}
-
 }  // namespace
 
 std::string PertFileName(long long N) { return "Dat/dL" + std::to_string(N) + ".dat"; }
@@ -181,8 +165,9 @@ std::optional<std::string> PertFileText(double scale, const PertTable& table) {
     for (int k = 1; k <= 2; ++k) {
       for (int j = 1; j <= 8; ++j) {
         const double x = table[k][10 * I + j];
-        // A value whose product is not finite or overflows is never written.
-        const auto stored = fileInt(x, scale);
+        // A value whose product is not finite or overflows is never written; a product within
+        // rounding noise of an integer is that integer (0.0588 is stored as 58800, not 58799).
+        const auto stored = checkedStoredInt(x, scale);
         if (!stored) return std::nullopt;
         const std::int64_t n = *stored;
         if (n >= 0) text += ' ';
