@@ -42,165 +42,161 @@ const std::vector<std::string> kRowCaptions = {
 
 ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Обработка первичных данных наблюдений"), run_(s) {
-  // ---- the source ----
-  group("gSrc", "Источник").at(0, 0);
-  options("kind", "данные", {"Tab", "Obs"}, 0).in("gSrc").at(0, 0).inColumns(2)
+  // ---- column 0: the source and the date ----
+  group("c0", "").at(0, 0);
+  group("gSrc", "Источник").in("c0").at(0, 0);
+  options("kind", "данные", {"Tab", "Obs"}, 0).in("gSrc").at(0, 0).span(1, 4).inColumns(2)
       .onChange([this] { kindChosen(); })
       .tip("Источник наблюдений: древняя таблица (Tab) или ряд обсерватории (Obs)");
-  options("tab", "Tab", tableEntries(), 0).in("gSrc").at(1, 0).inColumns(2)
+  options("tab", "Tab", tableEntries(), 0).in("gSrc").at(1, 0).span(1, 4).inColumns(4)
       .onChange([this] { tableChosen(); })
       .tip("Таблица древнего астронома: открыть книгу и вычислить её на начальную дату");
-  options("obs", "Obs", observatoryEntries(), 0).in("gSrc").at(2, 0).inColumns(4)
+  options("obs", "Obs", observatoryEntries(), 0).in("gSrc").at(2, 0).span(1, 4).inColumns(4)
       .onChange([this] { observatoryChosen(); })
       .tip("Обсерватория: открыть файл её наблюдений Obs\\<код><объект>_G_<файл>.txt");
-  field("otherObs", "иная Obs", "BERL").in("gSrc").at(3, 0).chars(6);
-  field("Npl", "объект №", "11").in("gSrc").at(4, 0).chars(4);
-  field("FileNo", "файл Obs №", "100").in("gSrc").at(5, 0).chars(6);
-  check("goodObs", "+Good File Obs").in("gSrc").at(6, 0);
-  field("obsYear1", "Obs", "").in("gSrc").at(7, 0).chars(6);
-  field("obsYear2", "", "").in("gSrc").at(7, 1).chars(6);
-  check("precTab", "+/-прецесс Tab*").in("gSrc").at(8, 0);
-  field("Prec", "Прецессия, сек", "5030").in("gSrc").at(8, 1).chars(6);
+  field("otherObs", "иная Obs", "BERL").in("gSrc").at(3, 0).chars(5);
+  field("Npl", "объект №", "11").in("gSrc").at(3, 2).chars(3);
+  field("FileNo", "файл Obs №", "100").in("gSrc").at(4, 0).chars(5);
+  check("goodObs", "+Good File Obs").in("gSrc").at(4, 2).span(1, 2);
+  field("obsYear1", "Obs", "").in("gSrc").at(5, 0).chars(5);
+  field("obsYear2", "", "").in("gSrc").at(5, 2).chars(5);
+  check("precTab", "+/-прецесс Tab*").in("gSrc").at(6, 0).span(1, 2);
+  field("Prec", "Прецессия, сек", "5030").in("gSrc").at(6, 2).chars(5);
 
-  // ---- the date ----
-  group("gDate", "Дата").at(1, 0);
+  group("gDate", "Дата").in("c0").at(1, 0);
   field("Day", "DMY", "1,5").in("gDate").at(0, 0).chars(6);
-  field("Month", "", "1").in("gDate").at(0, 1).chars(3);
-  field("Year", "", "2000").in("gDate").at(0, 2).chars(6);
+  field("Month", "", "1").in("gDate").at(0, 2).chars(3);
+  field("Year", "", "2000").in("gDate").at(0, 4).chars(5);
   options("CalType", "календарь", {"Григорианский", "Юлианский ", "Египетский"}, 0)
-      .in("gDate").at(1, 0).span(1, 3).inColumns(3);
-  options("Hour0", "время от", {"0", "12   часов"}, 0).in("gDate").at(2, 0).span(1, 2)
+      .in("gDate").at(1, 0).span(1, 6).inColumns(3);
+  options("Hour0", "время от", {"0", "12   часов"}, 0).in("gDate").at(2, 0).span(1, 3)
       .inColumns(2);
-  field("YearEnd", "до ... года", "2000").in("gDate").at(2, 2).chars(6);
-  field("JD", "JD", "").in("gDate").at(3, 0).span(1, 2).chars(14);
-  label("dateText", "").in("gDate").at(3, 2);
-  button("dmyToJd", "DMY->JD", [this] { dmyToJd(); }).in("gDate").at(4, 0)
+  field("YearEnd", "до ... года", "2000").in("gDate").at(2, 4).chars(5);
+  field("JD", "JD", "").in("gDate").at(3, 0).span(1, 2).chars(12);
+  label("dateText", "").in("gDate").at(3, 3).span(1, 3);
+  button("dmyToJd", "DMY->JD", [this] { dmyToJd(); }).in("gDate").at(4, 0).span(1, 2)
       .tip("Перевести дату (день, месяц, год) в юлианскую дату");
-  button("jdToDmy", "JD->DMY", [this] { jdToDmy(); }).in("gDate").at(4, 1)
+  button("jdToDmy", "JD->DMY", [this] { jdToDmy(); }).in("gDate").at(4, 2).span(1, 2)
       .tip("Перевести юлианскую дату в день, месяц и год");
-  button("jd0", "JD = JD0", [this] { backToJD0(); }).in("gDate").at(4, 2)
+  button("jd0", "JD = JD0", [this] { backToJD0(); }).in("gDate").at(4, 4).span(1, 2)
       .tip("Вернуть начальную дату последнего расчёта");
-  field("StepTab", "шаг Tab, дни", "1,28").in("gDate").at(5, 0).chars(6);
-  field("ETUT", "ET- UT", "").in("gDate").at(5, 1).span(1, 2).chars(10).locked();
+  field("StepTab", "шаг Tab, дни", "1,28").in("gDate").at(5, 0).chars(5);
+  field("ETUT", "ET- UT", "").in("gDate").at(5, 3).span(1, 2).chars(9).locked();
 
-  // ---- the observer and the visibility ----
-  group("gObs", "Наблюдатель").at(2, 0);
-  field("ObsL", "ObsL, град", "0").in("gObs").at(0, 0).chars(7);
-  field("ObsB", "ObsB, град", "0").in("gObs").at(0, 1).chars(7);
-  check("visibility", "+Видимость").in("gObs").at(1, 0);
-  field("Hpl", "когда Hpl>", "1").in("gObs").at(1, 1).chars(5);
-  check("sunTest", "++Hsol<").in("gObs").at(2, 0);
-  field("Hsol", "", "-0,2").in("gObs").at(2, 1).chars(5);
-  field("Agor", "Азимут", "").in("gObs").at(3, 0).chars(8).locked();
-  field("Hgor", "Высота", "").in("gObs").at(3, 1).chars(8).locked();
-
-  // ---- theories ----
-  group("gTheory", "Теории").at(0, 1);
+  // ---- column 1: theories, reduction, observer, criterion ----
+  group("c1", "").at(0, 1);
+  group("gTheory", "Теории").in("c1").at(0, 0);
   options("planet", "параметры орбит планет (p)", {"JPL0", "Kin0", "План"}, 0).in("gTheory")
-      .at(0, 0).inColumns(3).tip("Теория наблюдаемой планеты");
+      .at(0, 0).span(1, 2).inColumns(3).tip("Теория наблюдаемой планеты");
   options("earth", "когда Земля (z) и Луна (l) по", {"JPL0", "Kin0", "Kin0+"}, 0)
-      .in("gTheory").at(1, 0).inColumns(3).tip("Теория Земли и Луны");
+      .in("gTheory").at(1, 0).span(1, 2).inColumns(3).tip("Теория Земли и Луны");
   options("epoch", "параметры в эпохе", {"J2000", "JD"}, 0).in("gTheory").at(2, 0)
-      .inColumns(2);
+      .span(1, 2).inColumns(2);
   check("dLzl", "+dLzl").in("gTheory").at(3, 0);
-  check("dLp", "+dLp").in("gTheory").at(3, 1);
-  button("toMoonPert", "dLl*", [this] { navigate(kMoonPertScreen); }).in("gTheory").at(4, 0)
+  button("toMoonPert", "dLl*", [this] { navigate(kMoonPertScreen); }).in("gTheory").at(3, 1)
       .tip("Периодические возмущения Луны (экран 21)");
+  check("dLp", "+dLp").in("gTheory").at(4, 0);
   button("toPlanetPert", "dLp*", [this] { navigate(kPlanetPertScreen); }).in("gTheory")
       .at(4, 1).tip("Периодические возмущения планет (экран 22)");
 
-  // ---- reduction ----
-  group("gRed", "Редукция").at(1, 1);
+  group("gRed", "Редукция").in("c1").at(1, 0);
   check("aberrSource", "Аберр. ис.", true).in("gRed").at(0, 0);
   check("aberrObserver", "Аберр. пр.", true).in("gRed").at(0, 1);
+  check("nutation", "Нутация").in("gRed").at(0, 2);
   check("parallax", "Параллакс").in("gRed").at(1, 0);
   check("refraction", "Рефракция").in("gRed").at(1, 1);
-  check("nutation", "Нутация").in("gRed").at(2, 0);
 
-  // ---- criterion and files ----
-  group("gCrit", "Критерий").at(2, 1);
-  options("criterion", "критерий", {"dR", "Abs(dL)"}, 0).in("gCrit").at(0, 0).span(1, 2)
+  group("gObs", "Наблюдатель").in("c1").at(2, 0);
+  field("ObsL", "ObsL, град", "0").in("gObs").at(0, 0).chars(6);
+  field("ObsB", "ObsB, град", "0").in("gObs").at(0, 2).chars(6);
+  check("visibility", "+Видимость").in("gObs").at(1, 0);
+  field("Hpl", "когда Hpl>", "1").in("gObs").at(1, 2).chars(4);
+  check("sunTest", "++Hsol<").in("gObs").at(2, 0);
+  field("Hsol", "", "-0,2").in("gObs").at(2, 1).chars(4);
+  field("Agor", "Азимут", "").in("gObs").at(3, 0).chars(7).locked();
+  field("Hgor", "Высота", "").in("gObs").at(3, 2).chars(7).locked();
+
+  group("gCrit", "Критерий").in("c1").at(3, 0);
+  options("criterion", "критерий", {"dR", "Abs(dL)"}, 0).in("gCrit").at(0, 0).span(1, 3)
       .inColumns(2);
   check("reject", "+ dRmax, dLmax <=").in("gCrit").at(1, 0);
   field("limit", "", "200").in("gCrit").at(1, 1).chars(6);
   check("rms", "+ Sqr(E(dR^2)/N)").in("gCrit").at(2, 0);
+  check("statistics", "+Статистика").in("gCrit").at(2, 1).span(1, 2);
   check("kVes", "+kVes=").in("gCrit").at(3, 0);
-  field("kW", "", "").in("gCrit").at(3, 1).chars(10).locked();
-  check("statistics", "+Статистика").in("gCrit").at(4, 0);
-  check("files", "++File Bad, Good №").in("gCrit").at(5, 0);
-  field("GoodNo", "", "41").in("gCrit").at(5, 1).chars(5);
-  check("trace", "+File Отладка").in("gCrit").at(6, 0);
+  field("kW", "", "").in("gCrit").at(3, 1).chars(9).locked();
+  check("files", "++File Bad, Good №").in("gCrit").at(4, 0);
+  field("GoodNo", "", "41").in("gCrit").at(4, 1).chars(4);
+  check("trace", "+File Отладка").in("gCrit").at(5, 0);
 
-  // ---- commands ----
-  group("gCmd", "").at(3, 0).span(1, 2);
+  // ---- column 2: results and commands ----
+  group("c2", "").at(0, 2);
+  group("gRes", "Результаты").in("c2").at(0, 0);
+  table("rows", "", kRowCount, {"L, град", "B, град"}).in("gRes").at(0, 0).span(1, 4).chars(11)
+      .locked();
+  field("Nok", "N (dR,dL)", "").in("gRes").at(1, 0).chars(6).locked();
+  field("Npos", "N+", "").in("gRes").at(2, 0).chars(6).locked();
+  field("Nneg", "N-", "").in("gRes").at(2, 2).chars(6).locked();
+  field("dRval", "dR, тыс. км", "").in("gRes").at(3, 0).chars(9).locked();
+  field("dLval", "dL, град", "").in("gRes").at(4, 0).chars(9).locked();
+  field("dBval", "dB", "").in("gRes").at(4, 2).chars(9).locked();
+  field("dLmean", "dLsr, град", "").in("gRes").at(5, 0).chars(9).locked();
+  field("dBmean", "dBsr", "").in("gRes").at(5, 2).chars(9).locked();
+  field("dRsrVal", "dRsr, тыс. км", "").in("gRes").at(6, 0).chars(9).locked();
+  field("absLsr", "Abs(dL,dB)sr", "").in("gRes").at(7, 0).chars(9).locked();
+  field("absBsr", "", "").in("gRes").at(7, 2).chars(9).locked();
+
+  group("gCmd", "").in("c2").at(1, 0);
   button("start", "Начать", [this] { start(); }).in("gCmd").at(0, 0)
       .tip("Начать обработку с начальной даты: проверки, файлы, цикл наблюдений");
   button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(0, 1)
       .tip("Остановить цикл после текущего наблюдения");
-  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(0, 2)
+  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(1, 0)
       .tip("Продолжить цикл со следующего наблюдения, не сбрасывая сумм");
-  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(0, 3)
+  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(1, 1)
       .tip("Обработать ровно одно наблюдение");
-  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(1, 0)
+  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(2, 0)
       .tip("Нарисовать распределения отклонений и записать отчёт Dat\\Stat*.txt");
-  button("clear", "Очистить рисунки", [this] {
-    clearPictures();
-  }).in("gCmd").at(1, 1).tip("Очистить рисунки и нарисовать оси");
-  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(1, 2)
+  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(2, 1)
+      .tip("Очистить рисунки и нарисовать оси");
+  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(3, 0)
       .tip("Статистическая обработка параметров орбит (экран 6)");
-  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(1, 3)
+  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(3, 1)
       .tip("План эксперимента наблюдений (экран 13)");
-  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(2, 0)
+  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(4, 0)
       .tip("Закрыть файл обсерватории и книгу таблицы и закрыть экран");
-  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(2, 1)
+  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 1)
       .tip("Завершить программу");
-  label("progress", "").in("gCmd").at(3, 0).span(1, 4);
+  label("progress", "").in("gCmd").at(5, 0).span(1, 2);
 
-  // ---- results ----
-  group("gRes", "Результаты").at(0, 2).span(2, 1);
-  table("rows", "", kRowCount, {"L, град", "B, град"}).in("gRes").at(0, 0).span(1, 2).chars(13)
-      .locked();
-  field("Nok", "N (dR,dL)", "").in("gRes").at(1, 0).chars(7).locked();
-  field("Npos", "N+", "").in("gRes").at(2, 0).chars(7).locked();
-  field("Nneg", "N-", "").in("gRes").at(2, 1).chars(7).locked();
-  field("dRval", "dR, тыс. км", "").in("gRes").at(3, 0).chars(10).locked();
-  field("dLval", "dL, град", "").in("gRes").at(4, 0).chars(10).locked();
-  field("dBval", "dB, град", "").in("gRes").at(4, 1).chars(10).locked();
-  field("dLmean", "dLsr, град", "").in("gRes").at(5, 0).chars(10).locked();
-  field("dBmean", "dBsr, град", "").in("gRes").at(5, 1).chars(10).locked();
-  field("dRsrVal", "dRsr, тыс. км", "").in("gRes").at(6, 0).chars(10).locked();
-  field("absLsr", "Abs(dL,dB)sr", "").in("gRes").at(7, 0).chars(10).locked();
-  field("absBsr", "", "").in("gRes").at(7, 1).chars(10).locked();
-
-  // ---- pictures ----
-  group("gPic", "").at(2, 2).span(2, 1);
-  check("noAnimation", "без анимации", true).in("gPic").at(0, 0);
-  check("pause", "пауза").in("gPic").at(0, 1);
-  field("pauseMs", "", "1000").in("gPic").at(0, 2).chars(6);
-  check("rays", "лучи").in("gPic").at(0, 3);
-  options("view", "наблюденя", {"ТОПО ГОР", "ГЕО ЭКЛ"}, 1).in("gPic").at(1, 0).span(1, 4)
+  // ---- column 3: pictures and what they show ----
+  group("gDraw", "").at(0, 3);
+  picture("resid", "", 9.6, 6.4).in("gDraw").at(0, 0).span(1, 2);
+  picture("bodies", "", 4.6, 4.4).in("gDraw").at(1, 0).span(2, 1);
+  picture("dLpl", "", 4.6, 2.1).in("gDraw").at(1, 1);
+  picture("dBpl", "", 4.6, 2.1).in("gDraw").at(2, 1);
+  group("gPic", "").in("gDraw").at(3, 0).span(1, 2);
+  check("noAnimation", "без анимации", true).in("gPic").at(0, 0).span(1, 2);
+  check("pause", "пауза").in("gPic").at(0, 2);
+  field("pauseMs", "", "1000").in("gPic").at(0, 3).chars(5);
+  check("rays", "лучи").in("gPic").at(0, 4);
+  options("view", "наблюденя", {"ТОПО ГОР", "ГЕО ЭКЛ"}, 1).in("gPic").at(1, 0).span(1, 5)
       .inColumns(2);
-  check("aberration", "Аберрация").in("gPic").at(2, 0);
-  check("plotL", "L-долгота", true).in("gPic").at(2, 1);
-  check("plotB", "B-широта (градусы)").in("gPic").at(2, 2).span(1, 2);
-  check("plotRas", "Ras (ЭКЛ)").in("gPic").at(3, 0);
-  check("plotNab", "Nab (ЭКЛ)").in("gPic").at(3, 1);
-  check("plotdLdB", "dL, dB, град", true).in("gPic").at(3, 2);
-  check("plotdR", "dR, тыс. км", true).in("gPic").at(3, 3);
-  check("plotdRsr", "dRsr, тыс. км").in("gPic").at(4, 0);
-  check("plotMeans", "dLsr, dBsr").in("gPic").at(4, 1);
-  check("plotAbs", "Abs(dL,dB)sr").in("gPic").at(4, 2);
-  field("MT", "МТ, лет/см", "1").in("gPic").at(5, 0).chars(5);
-  field("MAlfa", "MAlfa, град/см", "90").in("gPic").at(5, 1).chars(5);
-  field("MdAlfa", "MdAlfa, угл.сек/см", "100").in("gPic").at(5, 2).chars(5);
-  field("MdR", "MdR,тыс.км/см", "50").in("gPic").at(5, 3).chars(5);
-  field("dY", "dY, см", "0").in("gPic").at(6, 0).chars(5);
-
-  group("gDraw", "").at(0, 3).span(4, 1);
-  picture("resid", "", 15, 8.5).in("gDraw").at(0, 0).span(1, 2);
-  picture("bodies", "", 7, 6).in("gDraw").at(1, 0).span(2, 1);
-  picture("dLpl", "", 7, 2.9).in("gDraw").at(1, 1);
-  picture("dBpl", "", 7, 2.9).in("gDraw").at(2, 1);
+  check("aberration", "Аберрация").in("gPic").at(2, 0).span(1, 2);
+  check("plotL", "L-долгота", true).in("gPic").at(2, 2);
+  check("plotB", "B-широта (градусы)").in("gPic").at(2, 3).span(1, 2);
+  check("plotRas", "Ras (ЭКЛ)").in("gPic").at(3, 0).span(1, 2);
+  check("plotNab", "Nab (ЭКЛ)").in("gPic").at(3, 2);
+  check("plotdLdB", "dL, dB, град", true).in("gPic").at(3, 3).span(1, 2);
+  check("plotdR", "dR, тыс. км", true).in("gPic").at(4, 0).span(1, 2);
+  check("plotdRsr", "dRsr, тыс. км").in("gPic").at(4, 2);
+  check("plotMeans", "dLsr, dBsr").in("gPic").at(4, 3).span(1, 2);
+  check("plotAbs", "Abs(dL,dB)sr").in("gPic").at(5, 0).span(1, 2);
+  field("dY", "dY, см", "0").in("gPic").at(5, 2).chars(4);
+  field("MT", "МТ, лет/см", "1").in("gPic").at(6, 0).chars(4);
+  field("MAlfa", "MAlfa, град/см", "90").in("gPic").at(6, 2).chars(4);
+  field("MdAlfa", "MdAlfa, угл.сек/см", "100").in("gPic").at(7, 0).chars(4);
+  field("MdR", "MdR,тыс.км/см", "50").in("gPic").at(7, 2).chars(4);
 
   hidden("dmyHidden", [this] { dmyToJd(); });
 }
