@@ -149,5 +149,51 @@ TEST(OrbitCheck, InclinedOrbitNodeAndInclination) {
   }
 }
 
+// A velocity of the whole system carries both bodies along: the relative motion and so every
+// measured parameter stay as they were (Newton's law has no finite speed here).
+TEST(OrbitCheck, SystemVelocityLeavesTheParameters) {
+  const auto measure = [](double vsys) {
+    State s = keplerState(kInclined);
+    OrbitCheckSetup u;
+    u.centre = {0, 0, 0, vsys, -0.5 * vsys, 0.2 * vsys};
+    u.body = {s.X[1], s.Y[1], s.Z[1], s.VX[1] + vsys, s.VY[1] - 0.5 * vsys, s.VZ[1] + 0.2 * vsys};
+    u.H0 = keplerPeriod(s, kInclined.a) / 400;
+    OrbitCheck k;
+    EXPECT_TRUE(beginOrbitCheck(s, k, u));
+    for (long i = 0; i < 200000 && k.Nper < 3; ++i) orbitCheckStep(s, k);
+    EXPECT_EQ(k.Nper, 3);
+    return k;
+  };
+  // At 370 km/s both bodies travel 3e12 m in a turn: the relative motion is found as a difference
+  // of such coordinates and keeps some 13 digits of them (the rest is rounding).
+  const OrbitCheck still = measure(0), moving = measure(370e3);
+  EXPECT_NEAR(moving.Tper, still.Tper, 1e-8);  // days
+  EXPECT_NEAR(moving.Rpl / still.Rpl, 1, 1e-11);
+  EXPECT_NEAR(moving.Eks, still.Eks, 1e-11);
+  EXPECT_NEAR(wrap180(moving.AlfaPt - still.AlfaPt) * 3600, 0, 1e-4);
+  EXPECT_NEAR(wrap180(moving.AlfaUt - still.AlfaUt) * 3600, 0, 1e-4);
+}
+
+// "при Vsol=const": the centre is not accelerated, so the momentum of the pair is not kept; with
+// the centre at rest the body still moves on its ellipse about it.
+TEST(OrbitCheck, CentreHeldStill) {
+  State s = keplerState(kPlanar);
+  OrbitCheckSetup u;
+  u.body = {s.X[1], s.Y[1], s.Z[1], s.VX[1], s.VY[1], s.VZ[1]};
+  u.H0 = keplerPeriod(s, kPlanar.a) / 400;
+  u.kSun = 0;
+  OrbitCheck k;
+  ASSERT_TRUE(beginOrbitCheck(s, k, u));
+  for (long i = 0; i < 200000 && k.Nper < 2; ++i) orbitCheckStep(s, k);
+  EXPECT_EQ(k.S[6], 0);  // the centre keeps its velocity
+  EXPECT_EQ(k.S[0], 0);
+  // About m(0) alone the initial state (made for m(0) + m(1)) is a slightly larger orbit.
+  const double mu = s.gamma * s.m[0];
+  const double r = std::hypot(u.body[0], u.body[1]), v2 = u.body[3] * u.body[3] + u.body[4] * u.body[4];
+  const double a = 1 / (2 / r - v2 / mu);
+  EXPECT_NEAR(k.Rpl / a, 1, 3e-9);
+  EXPECT_GT(a, kPlanar.a);
+}
+
 }  // namespace
 }  // namespace orvant
