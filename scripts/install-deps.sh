@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev libgl-dev                        # the workbench window (Qt Widgets)
   liberfa-dev                                   # reference values for the coordinate tests
   xvfb xauth fonts-dejavu-core                  # running the window without a display
+  clang libclang-rt-14-dev                      # fuzz harnesses (libFuzzer runtime, sanitizers)
+  libreoffice-calc-nogui python3-uno            # the engine of the ancient-table workbooks
 )
 if [ "${1:-}" = "--de405" ]; then
   packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy)

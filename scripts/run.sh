@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
+# The table workbooks of the work directory (--dir DIR, else $ORVANT_DIR, else ~/Orvant).
+workdir="${ORVANT_DIR:-$HOME/Orvant}"
+for ((i = 1; i < $#; i++)); do [ "${!i}" = "--dir" ] && { j=$((i + 1)); workdir="${!j}"; }; done
+scripts/prepare-workbooks.sh "$workdir"
 if [ -x build/orvant ]; then
   if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     exec xvfb-run -a build/orvant "$@"

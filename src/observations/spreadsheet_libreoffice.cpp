@@ -122,11 +122,18 @@ struct LibreOfficeEngine::Impl {
   int fd = -1;         // our end of the socket pair
   std::string buffer;  // bytes read beyond the last line
   fs::path profile;    // the private user profile of soffice
+  pid_t owner = 0;     // the process that started the engine; a forked copy leaves it alone
 
   bool running() const { return pid > 0; }
 
   // Ends the bridge and everything in its group, reaps the bridge, removes the profile.
   void kill() {
+    if (owner != ::getpid()) {  // a forked child's copy: the engine is not ours to end
+      pid = 0;
+      fd = -1;
+      profile.clear();
+      return;
+    }
     if (fd >= 0) {
       ::close(fd);
       fd = -1;
@@ -148,6 +155,7 @@ struct LibreOfficeEngine::Impl {
 
   // Asks the bridge to end soffice and itself, waits a moment, then kills what is left.
   void stop() {
+    if (owner != ::getpid()) return kill();
     if (pid > 0 && fd >= 0) {
       const char quit[] = "QUIT\n";
       (void)::send(fd, quit, sizeof quit - 1, MSG_NOSIGNAL);
@@ -225,6 +233,7 @@ struct LibreOfficeEngine::Impl {
       return SheetStatus::EngineFailed;
     }
     profile = tmpl;
+    owner = ::getpid();
     int sv[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) {
       error = std::string("socketpair: ") + std::strerror(errno);

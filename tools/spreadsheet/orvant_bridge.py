@@ -54,6 +54,42 @@ def find_soffice():
     return None
 
 
+def seed_profile(profile, soffice):
+    """Prepares a fresh user profile so that soffice starts at once: the profile records the
+    installed version as already seen, so the start-up checks of a new version (a restart after
+    the profile is made, the graphics tests that take seconds) are not run; and it turns off
+    the lock files."""
+    user = os.path.join(profile, "user")
+    path = os.path.join(user, "registrymodifications.xcu")
+    if os.path.exists(path):
+        return
+    version = None
+    main_xcd = os.path.join(os.path.dirname(os.path.realpath(soffice)), "..", "share", "registry",
+                            "main.xcd")
+    try:
+        with open(main_xcd, encoding="utf-8", errors="replace") as f:
+            m = re.search(r'"ooSetupVersion">\s*<value>([^<]+)</value>', f.read())
+            version = m.group(1) if m else None
+    except OSError:
+        pass
+    os.makedirs(user, exist_ok=True)
+    # No lock files: the program never saves a workbook, so it neither takes a lock nor heeds
+    # one (a workbook open in the user's own Calc, or the lock left by an engine that was killed).
+    items = ['<item oor:path="/org.openoffice.Setup/Office"><prop oor:name="ooSetupInstCompleted"'
+             ' oor:op="fuse"><value>true</value></prop></item>',
+             '<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="UseLocking"'
+             ' oor:op="fuse"><value>false</value></prop></item>']
+    if version:
+        items.append('<item oor:path="/org.openoffice.Setup/Product"><prop oor:name='
+                     '"ooSetupLastVersion" oor:op="fuse"><value>%s</value></prop></item>' % version)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n<oor:items '
+                'xmlns:oor="http://openoffice.org/2001/registry" '
+                'xmlns:xs="http://www.w3.org/2001/XMLSchema" '
+                'xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">\n%s\n</oor:items>\n'
+                % "\n".join(items))
+
+
 CELL_RE = re.compile(r"^\$?([A-Za-z]{1,3})\$?([0-9]{1,7})$")
 
 
@@ -77,6 +113,7 @@ class Bridge:
         self.proc = None
         self.desktop = None
         self.books = {}
+        self.plans = {}
         self.next_book = 1
 
     def start(self):
@@ -90,15 +127,20 @@ class Bridge:
         if not soffice:
             reply("ERR", "NOSOFFICE", "soffice not found")
             return False
+        seed_profile(self.profile, soffice)
         pipe_name = "orvant_%d_%d" % (os.getpid(), int(time.time() * 1000) % 1000000)
         url = "file://" + os.path.abspath(self.profile)
         args = [soffice, "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
                 "--nofirststartwizard", "--nolockcheck", "-env:UserInstallation=" + url,
                 "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe_name]
-        try:
+        restarts = 0
+
+        def launch():
             self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL,
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                          preexec_fn=die_with_parent)
+        try:
+            launch()
         except OSError as exc:
             reply("ERR", "NOSOFFICE", clean_text(str(exc)))
             return False
@@ -109,6 +151,12 @@ class Bridge:
         ctx = None
         while time.time() < deadline:
             if self.proc.poll() is not None:
+                # 81: soffice made its new user profile and asks to be started again (the
+                # soffice script's launcher does the same).
+                if self.proc.returncode == 81 and restarts < 2:
+                    restarts += 1
+                    launch()
+                    continue
                 reply("ERR", "START", "soffice exited with %s" % self.proc.returncode)
                 return False
             try:
@@ -160,52 +208,123 @@ class Bridge:
         self.books[book] = (doc, handles)
         reply("OK", book, len(handles))
 
+    # An evaluation writes a few cells and reads a few. Each call over the UNO connection costs a
+    # fraction of a millisecond, so the cells are grouped: the cells written on one sheet go in
+    # one call when they lie in a small block whose other cells are empty, and the cells read on
+    # one sheet come from one small block's data array (a number, a text, or None for an error
+    # value). The plan of the groups is made once per workbook and list of cells, and kept.
+    MAX_BLOCK = 256
+
+    def plan_groups(self, sheets, cells, for_write):
+        groups = {}
+        for n, (sheet, addr) in enumerate(cells):
+            if sheet < 1 or sheet > len(sheets):
+                if for_write:
+                    raise ValueError("no sheet %d" % sheet)
+                continue
+            col, row = cell_position(addr)
+            groups.setdefault(sheet, []).append((n, col, row))
+        plan = []
+        for sheet, items in groups.items():
+            c0 = min(c for _, c, _ in items)
+            c1 = max(c for _, c, _ in items)
+            r0 = min(r for _, _, r in items)
+            r1 = max(r for _, _, r in items)
+            block = sheets[sheet - 1].getCellRangeByPosition(c0, r0, c1, r1)
+            size = (c1 - c0 + 1) * (r1 - r0 + 1)
+            mode = "single"
+            if size <= self.MAX_BLOCK:
+                if not for_write:
+                    mode = "block"
+                else:
+                    covered = {(c, r) for _, c, r in items}
+                    if len(covered) == size:
+                        mode = "data"
+                    elif len(covered) == len(items):
+                        formulas = block.getFormulaArray()
+                        others_empty = all(
+                            formulas[r - r0][c - c0] == ""
+                            for r in range(r0, r1 + 1) for c in range(c0, c1 + 1)
+                            if (c, r) not in covered)
+                        if others_empty:
+                            mode = "formula"
+            if mode == "single":
+                single = [(n, sheets[sheet - 1].getCellRangeByPosition(c, r, c, r))
+                          for n, c, r in items]
+                plan.append(("single", single))
+            else:
+                plan.append((mode, block, [(n, c - c0, r - r0) for n, c, r in items],
+                             (c1 - c0 + 1, r1 - r0 + 1)))
+        return plan
+
     def do_eval(self, f):
         book = int(f[1])
         doc, sheets = self.books[book]
         i = 2
         nw = int(f[i]); i += 1
+        wcells, wvalues = [], []
         for _ in range(nw):
             sheet, addr, kind, value = int(f[i]), f[i + 1], f[i + 2], f[i + 3]
             i += 4
-            if sheet < 1 or sheet > len(sheets):
-                raise ValueError("no sheet %d" % sheet)
-            col, row = cell_position(addr)
-            cell = sheets[sheet - 1].getCellByPosition(col, row)
-            cell.setValue(float(int(value)) if kind == "i" else float(value))
+            wcells.append((sheet, addr))
+            wvalues.append(float(int(value)) if kind == "i" else float(value))
         nr = int(f[i]); i += 1
-        out = ["OK"]
-        for _ in range(nr):
-            sheet, addr = int(f[i]), f[i + 1]
-            i += 2
-            if sheet < 1 or sheet > len(sheets):
-                out += ["X", ""]
-                continue
-            col, row = cell_position(addr)
-            cell = sheets[sheet - 1].getCellByPosition(col, row)
-            err = cell.getError()
-            if err:
-                out += ["E", str(err)]
-                continue
-            kind = cell.getType().value
-            if kind == "EMPTY":
-                out += ["Z", ""]
-            elif kind == "TEXT":
-                out += ["T", clean_text(cell.getString())]
-            elif kind == "VALUE":
-                out += ["N", repr(cell.getValue())]
-            else:  # FORMULA: its result is a number, a text or an error
-                result = cell.FormulaResultType2
-                if result == 1:
-                    out += ["N", repr(cell.getValue())]
-                elif result == 2:
-                    out += ["T", clean_text(cell.getString())]
+        rcells = [(int(f[i + 2 * k]), f[i + 2 * k + 1]) for k in range(nr)]
+        plans = self.plans.setdefault(book, {})
+        key = (tuple(wcells), tuple(rcells))
+        if key not in plans:
+            plans[key] = (self.plan_groups(sheets, wcells, True),
+                          self.plan_groups(sheets, rcells, False))
+        wplan, rplan = plans[key]
+        for g in wplan:
+            if g[0] == "single":
+                for n, rng in g[1]:
+                    rng.getCellByPosition(0, 0).setValue(wvalues[n])
+            else:
+                mode, block, items, (w, h) = g
+                if mode == "data":
+                    grid = [[0.0] * w for _ in range(h)]
+                    for n, c, r in items:
+                        grid[r][c] = wvalues[n]
+                    block.setDataArray(tuple(tuple(row) for row in grid))
                 else:
-                    out += ["E", clean_text(cell.getString())]
+                    grid = [[""] * w for _ in range(h)]
+                    for n, c, r in items:
+                        grid[r][c] = repr(wvalues[n])
+                    block.setFormulaArray(tuple(tuple(row) for row in grid))
+        values = [None] * nr
+        ranges = [None] * nr
+        for g in rplan:
+            if g[0] == "single":
+                for n, rng in g[1]:
+                    values[n] = rng.getDataArray()[0][0]
+                    ranges[n] = (rng, 0, 0)
+            else:
+                _, block, items, _ = g
+                data = block.getDataArray()
+                for n, c, r in items:
+                    values[n] = data[r][c]
+                    ranges[n] = (block, c, r)
+        out = ["OK"]
+        for n in range(nr):
+            value = values[n]
+            if ranges[n] is None:
+                out += ["X", ""]
+            elif isinstance(value, float):
+                out += ["N", repr(value)]
+            elif value is None:
+                rng, c, r = ranges[n]
+                cell = rng.getCellByPosition(c, r)
+                out += ["E", clean_text(cell.getString() or str(cell.getError()))]
+            elif value == "":
+                out += ["Z", ""]
+            else:
+                out += ["T", clean_text(value)]
         reply(*out)
 
     def do_close(self, book):
         entry = self.books.pop(book, None)
+        self.plans.pop(book, None)
         if entry:
             try:
                 entry[0].close(True)
@@ -222,7 +341,13 @@ class Bridge:
             if ext not in filters:
                 raise ValueError("unknown format " + ext)
             import uno
-            doc.storeToURL(uno.systemPathToFileUrl(os.path.abspath(dst)),
+            target = os.path.abspath(dst)
+            lock = os.path.join(os.path.dirname(target),
+                                ".~lock." + os.path.basename(target) + "#")
+            for stale in (target, lock):
+                if os.path.exists(stale):
+                    os.remove(stale)
+            doc.storeToURL(uno.systemPathToFileUrl(target),
                            self.props(FilterName=filters[ext], Overwrite=True))
         finally:
             doc.close(True)
@@ -268,20 +393,29 @@ def main():
     profile = sys.argv[1] if len(sys.argv) > 1 else "/tmp/orvant-lo-%d" % os.getpid()
     bridge = Bridge(profile)
 
+    def remove_profile():
+        shutil.rmtree(profile, ignore_errors=True)
+
     def on_term(signum, frame):
+        # The program ended without stopping the engine (it was killed): end soffice, clean up.
         if bridge.proc is not None:
             bridge.proc.kill()
+            bridge.proc.wait()
+        remove_profile()
         os._exit(0)
 
     signal.signal(signal.SIGTERM, on_term)
     if not bridge.start():
         if bridge.proc is not None:
             bridge.proc.kill()
+            bridge.proc.wait()
+        remove_profile()
         return 1
     try:
         bridge.serve()
     finally:
         bridge.shutdown()
+        remove_profile()
     return 0
 
 

@@ -1,0 +1,336 @@
+// The cell map against the test workbooks evaluated by LibreOffice Calc, the failures of real
+// workbooks and of the engine, the engine's processes, and the Almagest workbook against an
+// independent computation of Ptolemy's models.
+//
+// The test workbooks (tests/observations/workbooks/*.fods, written by
+// tools/spreadsheet/make_test_workbooks.py from the table layouts typed there) are converted to
+// .xls by the engine once for the suite. Without LibreOffice and python3-uno the tests are skipped.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+#include "model/calendar.h"
+#include "model/textfile.h"
+#include "obs_test_util.h"
+#include "observations/sources.h"
+
+namespace orvant {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSource = ORVANT_SOURCE_DIR;
+
+// True when no process of the group is left (waits up to `seconds` for it to end).
+bool groupGone(int pgid, int seconds = 15) {
+  for (int i = 0; i < seconds * 20; ++i) {
+    if (::kill(-pgid, 0) != 0 && errno == ESRCH) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+class LibreOfficeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    engine_ = new std::shared_ptr<LibreOfficeEngine>(std::make_shared<LibreOfficeEngine>());
+    std::string error;
+    if ((*engine_)->start(error) != SheetStatus::Ok) {
+      skip_ = "LibreOffice Calc with python3-uno is not available (" + error +
+              "); install libreoffice-calc-nogui python3-uno to run these tests";
+      return;
+    }
+    library_ = new test::TempDir;
+    std::vector<std::pair<fs::path, std::string>> books;
+    for (const auto& f : fs::directory_iterator(kSource / "tests/observations/workbooks"))
+      if (f.path().extension() == ".fods") books.emplace_back(f.path(), f.path().stem().string());
+    books.emplace_back(kSource / "data/workbooks/Almagest.fods", "AlmagestReal");
+    for (const auto& [from, name] : books) {
+      const std::string to = (library_->path() / (name + ".xls")).string();
+      if ((*engine_)->convert(from.string(), to, error) != SheetStatus::Ok) {
+        skip_ = "conversion of " + from.string() + " failed: " + error;
+        return;
+      }
+    }
+  }
+  static void TearDownTestSuite() {
+    delete engine_;
+    delete library_;
+    engine_ = nullptr;
+    library_ = nullptr;
+  }
+  void SetUp() override {
+    if (!skip_.empty()) GTEST_SKIP() << skip_;
+    s.workDir = dir.str();
+    s.sink = &sink;
+    s.TabEngine = *engine_;
+  }
+  void TearDown() override { TabClose(s); }
+  // Puts the converted workbook `book` into the work directory as Tab/<as>.xls.
+  void install(const std::string& book, const std::string& as) {
+    fs::create_directories(dir.path() / "Tab");
+    fs::copy_file(library_->path() / (book + ".xls"), dir.path() / "Tab" / (as + ".xls"),
+                  fs::copy_options::overwrite_existing);
+  }
+  static int entry(std::string_view name) {
+    for (std::size_t k = 0; k < kTabCatalogue.size(); ++k)
+      if (kTabCatalogue[k].name == name) return static_cast<int>(k);
+    return -1;
+  }
+  void date(int y, int m, double day, double jd) {
+    s.YearNab = y;
+    s.MonthNab = m;
+    s.DayNab = day;
+    s.HourNab = (day - std::trunc(day)) * 24;
+    s.JD = jd;
+  }
+
+  // Held by plain pointers, deleted by TearDownTestSuite: a forked child that exits must not run
+  // their destructors (which would remove the converted workbooks).
+  static inline std::shared_ptr<LibreOfficeEngine>* engine_ = nullptr;
+  static inline test::TempDir* library_ = nullptr;
+  static inline std::string skip_;
+  test::TempDir dir;
+  test::RecordingSink sink;
+  State s;
+  SourceScreen scr;
+};
+
+TEST_F(LibreOfficeTest, EveryTableReceivesTheDateAndGivesEachObjectsCells) {
+  const std::vector<int> objects = {0, 1, 2, 4, 11};
+  for (const auto& e : kTabCatalogue) {
+    if (e.caption.empty()) continue;
+    const std::string name(e.name);
+    SCOPED_TRACE(name);
+    install(name, name);
+    scr = SourceScreen{};
+    scr.objectNo = 0;
+    ASSERT_TRUE(SelectTab(s, scr, entry(name)));
+    ASSERT_EQ(s.NSheet, e.nSheet);
+    for (double day : {14.75, 15.25}) {  // an even and an odd whole day
+      for (int o : objects) {
+        s.Lk[o] = -1;
+        s.Bk[o] = -2;
+      }
+      date(e.year + 7, 5, day, s.JDep + 2600.5);
+      ASSERT_TRUE(TabEvalObjects(s, objects));
+      const double hours = (day - std::trunc(day)) * 24;
+      const double d = (e.year + 7) + 5.0 / 100 + std::trunc(day) / 1e4 + hours / 1e6;
+      double corr = 0;
+      if (name == "Almagest") corr = 3.9 + 2600.5 / 36525;
+      else if (name != "AlBattani" && name != "Tycho" && name != "Wing") corr = 7 + d / 1000;
+      EXPECT_NEAR(s.CorrTab, corr, 1e-12);
+      for (int o : objects) {
+        SCOPED_TRACE(o);
+        const bool served = name != "Tycho" || o == 0 || o == 11;
+        if (!served) {
+          EXPECT_EQ(s.Lk[o], -1);
+          EXPECT_EQ(s.Bk[o], -2);
+          continue;
+        }
+        double l = 1000 * (o + 1) + d;
+        if (name == "AlKhwarizmi") l += corr;
+        EXPECT_NEAR(s.Lk[o], l, 1e-9);
+        const bool noLatitude = o == 0 || (name == "AlfonsoTab" && o != 11);
+        double b = noLatitude ? 0 : -(1000 * (o + 1) + 500 + d);
+        if (name == "Almagest" && o == 4 && std::fmod(std::trunc(day), 2) == 1) b = -b;  // "S"
+        EXPECT_NEAR(s.Bk[o], b, 1e-9);
+      }
+    }
+  }
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(LibreOfficeTest, PrecessionOptionAtTheStartDate) {
+  for (const char* name : {"Streete", "AlKhwarizmi"}) {
+    SCOPED_TRACE(name);
+    install(name, name);
+    scr = SourceScreen{};
+    scr.objectNo = 11;
+    scr.precTab = true;
+    ASSERT_TRUE(SelectTab(s, scr, entry(name)));
+    const int year = kTabCatalogue[entry(name)].year;
+    date(year, 1, 1, s.JDep);
+    ASSERT_TRUE(TabEval(s, true));
+    const double cell = 12000 + year + 0.01 + 0.0001;
+    // Streete: the cell itself; al-Khwarizmi: the cell plus CorrTab0.
+    const double expected = std::string(name) == "AlKhwarizmi" ? cell + s.CorrTab0 : cell;
+    EXPECT_NEAR(s.Lk[11], expected, 1e-9);
+    EXPECT_EQ(s.PrecShift, 0);
+  }
+}
+
+TEST_F(LibreOfficeTest, TextErrorAndEmptyCellsGiveTheCalculationMessage) {
+  install("AlBattaniBad", "AlBattani");
+  scr.objectNo = 4;
+  ASSERT_TRUE(SelectTab(s, scr, entry("AlBattani")));  // Mars is fine
+  for (int o : {0, 1, 2}) {                             // a text, an error value, an empty cell
+    SCOPED_TRACE(o);
+    sink.messages.clear();
+    s.kStop = 0;
+    s.Npl = o;
+    s.Lk[o] = 55;
+    date(900, 1, 1, s.JDep);
+    EXPECT_FALSE(TabEval(s));
+    EXPECT_EQ(s.kStop, 1);
+    EXPECT_EQ(s.Lk[o], 55);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].first, "Ошибка вычислений в таблицахAlBattani");
+    EXPECT_EQ(sink.messages[0].second, "Orvant7.0");
+  }
+}
+
+TEST_F(LibreOfficeTest, AMissingSheetAndAMissingOrBrokenWorkbook) {
+  install("WingShort", "Wing");
+  scr.objectNo = 11;
+  ASSERT_TRUE(SelectTab(s, scr, entry("Wing")));
+  EXPECT_EQ(s.NSheet, 2);
+  s.Npl = 0;  // the Sun is on sheet 3
+  EXPECT_FALSE(TabEval(s));
+  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицахWing");
+
+  sink.messages.clear();
+  scr = SourceScreen{};
+  ASSERT_FALSE(SelectTab(s, scr, entry("Tycho")));
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].first,
+            "Не найдена таблица\n" + (dir.path() / "Tab/Tycho.xls").string());
+  EXPECT_EQ(sink.messages[0].second, "Orvant6");
+
+  // Bytes that are no workbook: refused when opened, or at the latest when a cell is read.
+  sink.messages.clear();
+  std::string junk(3000, '\0');
+  for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919) % 251);
+  dir.write("Tab/Streete.xls", junk);
+  scr = SourceScreen{};
+  EXPECT_FALSE(SelectTab(s, scr, entry("Streete")));
+  ASSERT_EQ(sink.messages.size(), 1u);
+  const std::string& m = sink.messages[0].first;
+  EXPECT_TRUE(m.rfind("Не найдена таблица", 0) == 0 || m == "Ошибка вычислений в таблицахStreete")
+      << m;
+}
+
+TEST_F(LibreOfficeTest, AnEngineKilledInARunIsRestartedByTheNextEvaluation) {
+  auto own = std::make_shared<LibreOfficeEngine>();
+  s.TabEngine = own;
+  install("Tycho", "Tycho");
+  scr.objectNo = 0;
+  ASSERT_TRUE(SelectTab(s, scr, entry("Tycho"))) << s.lastMessage;
+  const int pgid = own->processGroup();
+  ASSERT_GT(pgid, 0);
+  ::kill(-pgid, SIGKILL);
+  date(1585, 2, 3.5, s.JDep + 1000);
+  ASSERT_TRUE(TabEval(s)) << s.lastMessage;
+  EXPECT_NEAR(s.Lk[0], 1000 + 1585 + 0.02 + 0.0003 + 12e-6, 1e-9);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_NE(own->processGroup(), pgid);
+  EXPECT_TRUE(groupGone(pgid));  // the dead engine was reaped
+  const int second = own->processGroup();
+  TabClose(s);
+  own->stop();
+  EXPECT_TRUE(groupGone(second));
+}
+
+// The engine of a program ends with the program: at exit, on std::terminate, and when the
+// program is killed outright.
+TEST_F(LibreOfficeTest, NoEngineProcessOutlivesTheProgram) {
+  for (int how : {0, 1, 2}) {
+    SCOPED_TRACE(how);
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(fds[0]);
+      std::string error;
+      auto e = sessionLibreOffice();
+      int pgid = e->start(error) == SheetStatus::Ok ? e->processGroup() : 0;
+      (void)!::write(fds[1], &pgid, sizeof pgid);
+      ::close(fds[1]);
+      if (how == 0) std::exit(0);
+      if (how == 1) std::terminate();
+      ::pause();  // killed by the parent
+      ::_exit(0);
+    }
+    ::close(fds[1]);
+    int pgid = 0;
+    ASSERT_EQ(::read(fds[0], &pgid, sizeof pgid), static_cast<ssize_t>(sizeof pgid));
+    ::close(fds[0]);
+    ASSERT_GT(pgid, 0);
+    if (how == 2) ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(groupGone(pgid)) << "engine group " << pgid << " still alive";
+    if (!groupGone(pgid, 0)) ::kill(-pgid, SIGKILL);
+  }
+}
+
+// Ptolemy's solar model computed here from the parameters of Almagest III (Toomer's translation):
+// epoch Nabonassar 1 Thoth 1 noon, mean longitude 330;45 deg, daily motion 0;59,8,17,13,12,31,
+// apogee 65;30 deg, eccentricity 2;30 of 60.
+double ptolemySun(int year, int month, double day, double hours) {
+  const double pi = std::acos(-1.0);
+  const double t = 365.0 * (year - 1) + 30.0 * (month - 1) + (day - 1) + hours / 24;
+  const double n = 59 / 60.0 + 8 / 3600.0 + 17 / std::pow(60, 3) + 13 / std::pow(60, 4) +
+                   12 / std::pow(60, 5) + 31 / std::pow(60, 6);
+  const double mean = std::fmod(330.75 + n * t, 360.0);
+  const double a = (mean - 65.5) * pi / 180;
+  const double q = std::atan2(2.5 * std::sin(a), 60 + 2.5 * std::cos(a)) * 180 / pi;
+  return std::fmod(mean - q + 360, 360.0);
+}
+
+// The Moon by the first model of Almagest IV: epoch values 41;22 (longitude), 268;49 (anomaly),
+// 354;15 (argument of latitude from the northern limit); epicycle 5;15 of 60; inclination 5 deg.
+void ptolemyMoon(int year, int month, double day, double hours, double& l, double& b) {
+  const double pi = std::acos(-1.0), rad = pi / 180;
+  const double t = 365.0 * (year - 1) + 30.0 * (month - 1) + (day - 1) + hours / 24;
+  auto sexa = [](std::initializer_list<int> d) {
+    double v = 0, f = 1;
+    for (int x : d) {
+      v += x * f;
+      f /= 60;
+    }
+    return v;
+  };
+  const double mean = 41 + 22 / 60.0 + sexa({13, 10, 34, 58, 33, 30, 30}) * t;
+  const double anomaly = 268 + 49 / 60.0 + sexa({13, 3, 53, 56, 17, 51, 59}) * t;
+  const double lat = 354 + 15 / 60.0 + sexa({13, 13, 45, 39, 48, 56, 37}) * t;
+  const double p = std::atan2(5.25 * std::sin(anomaly * rad), 60 + 5.25 * std::cos(anomaly * rad)) / rad;
+  l = std::fmod(std::fmod(mean - p, 360.0) + 360, 360.0);
+  b = std::asin(std::sin(5 * rad) * std::cos((lat - p) * rad)) / rad;
+}
+
+TEST_F(LibreOfficeTest, AlmagestSunAndMoonAgainstPtolemysModels) {
+  install("AlmagestReal", "Almagest");
+  scr.objectNo = 0;
+  ASSERT_TRUE(SelectTab(s, scr, entry("Almagest")));
+  EXPECT_NEAR(s.Lk[0], ptolemySun(607, 3, 23, 0), 1.0 / 3600);
+  struct D {
+    int y, m;
+    double day;
+  } dates[] = {{1, 1, 1.0}, {886, 9, 7.25}, {1000, 12, 33.5}};  // the last an epagomenal day
+  for (const D& d : dates) {
+    const double hours = (d.day - std::trunc(d.day)) * 24;
+    date(d.y, d.m, d.day, s.JDep);
+    ASSERT_TRUE(TabEvalObjects(s, {0, 11}));
+    EXPECT_NEAR(s.Lk[0], ptolemySun(d.y, d.m, std::trunc(d.day), hours), 1.0 / 3600) << d.y;
+    EXPECT_EQ(s.Bk[0], 0);
+    double l = 0, b = 0;
+    ptolemyMoon(d.y, d.m, std::trunc(d.day), hours, l, b);
+    EXPECT_NEAR(s.Lk[11], l, 1.0 / 3600) << d.y;
+    EXPECT_NEAR(s.Bk[11], b, 1.0 / 3600) << d.y;
+  }
+  // At the epoch itself: the true Sun is the mean 330;45 less the equation at anomaly 265;15.
+  date(1, 1, 1, s.JDep);
+  ASSERT_TRUE(TabEval(s));
+  EXPECT_NEAR(s.Lk[0], 333.1360, 1e-4);
+}
+
+}  // namespace
+}  // namespace orvant
