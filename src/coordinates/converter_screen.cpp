@@ -30,8 +30,13 @@ const char* const kSrc[3] = {"src1", "src2", "src3"};
 // Decimals of the source fields: angles to 1e-9 degree, distances to the metre.
 constexpr int kAngleDecimals = 9, kDistDecimals = 6;
 
-// The picture: 12 x 12 cm, the Sun in the middle.
-constexpr double kPicCm = 12;
+// The picture: 9 x 4.2 cm, the Sun in the middle.
+constexpr double kPicW = 9, kPicH = 4.2;
+
+// Colours of the bodies 0..10 in the picture (10: the Moon).
+const ui::Color kBodyColors[11] = {{230, 160, 0},   ui::qbColor(6), ui::qbColor(5),  ui::kBlue,
+                                   ui::qbColor(4),  ui::qbColor(12), ui::qbColor(14), ui::qbColor(3),
+                                   ui::qbColor(9),  ui::qbColor(8),  ui::kGray};
 
 // Calendar settings of the screen: UT dates in the Gregorian/Julian calendar from midnight.
 struct CivilCalendar {
@@ -52,36 +57,42 @@ struct CivilCalendar {
 
 ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Преобразователь координат") {
+  // Two columns: the body and its systems on the left; the date, the observer, the angle
+  // converter and the configuration on the right.
+  group("c0", "").at(0, 0);
+  group("c1", "").at(0, 1);
+
   // ---- the body and the source system ----
-  group("gObj", "объект").at(0, 0);
+  group("gObj", "объект").in("c0").at(0, 0);
   std::vector<std::string> bodies;
   for (int i = 0; i <= 9; ++i) bodies.emplace_back(i == 3 ? "Земля" : std::string(objectName(s, i)));
   bodies.emplace_back("Луна");
   bodies.emplace_back("с экрана");
-  options("object", "", bodies, kTyped).in("gObj").at(0, 0).inColumns(4);
+  options("object", "", bodies, kTyped).in("gObj").at(0, 0).inColumns(6);
 
-  group("gSrcSys", "исходная система").at(1, 0);
-  options("srcOrigin", "система координат",
-          {"гелиоцентрическая", "геоцентрическая", "топоцентрическая"}, 0)
-      .in("gSrcSys").at(0, 0);
-  options("srcPlane", "плоскость", {"эклиптики", "экватора", "горизонта"}, 0).in("gSrcSys").at(0, 1);
-  options("srcForm", "", {"полярные", "декартовы"}, 0)
-      .in("gSrcSys").at(1, 0).inColumns(2).onChange([this] { formChanged(); });
-  options("srcEq", "к равноденствию эпохи", {"J2000", "эпоха даты JD"}, 0).in("gSrcSys").at(1, 1);
+  const std::vector<std::string> origins = {"гелиоцентрическая", "геоцентрическая",
+                                            "топоцентрическая"};
+  const std::vector<std::string> planes = {"эклиптики", "экватора", "горизонта"};
+  const std::vector<std::string> equinoxes = {"J2000", "эпоха даты JD"};
+  // the source system (left) and the target system (right)
+  group("gSys", "").in("c0").at(1, 0);
+  label("srcSysL", "исходная система").in("gSys").at(0, 0).span(1, 2);
+  label("dstSysL", "преобразовать в систему").in("gSys").at(0, 2).span(1, 2);
+  options("srcOrigin", "система координат", origins, 0).in("gSys").at(1, 0);
+  options("srcPlane", "плоскость", planes, 0).in("gSys").at(1, 1);
+  options("dstOrigin", "система координат", origins, 1).in("gSys").at(1, 2);
+  options("dstPlane", "плоскость", planes, 1).in("gSys").at(1, 3);
+  options("srcEq", "к равноденствию эпохи", equinoxes, 0).in("gSys").at(2, 0);
+  options("srcForm", "форма", {"полярные", "декартовы"}, 0)
+      .in("gSys").at(2, 1).onChange([this] { formChanged(); });
+  options("dstEq", "к равноденствию эпохи", equinoxes, 1).in("gSys").at(2, 2);
 
-  group("gSrc", "исходные координаты объекта (с экрана или для планеты расчетные)").at(2, 0);
-  field("src1", kPolarCaptions[0], "").in("gSrc").at(0, 0).chars(18);
-  field("src2", kPolarCaptions[1], "").in("gSrc").at(1, 0).chars(18);
-  field("src3", kPolarCaptions[2], "").in("gSrc").at(2, 0).chars(18);
+  group("gSrc", "исходные координаты объекта (с экрана или для планеты расчетные)").in("c0").at(2, 0);
+  field("src1", kPolarCaptions[0], "").in("gSrc").at(0, 0).chars(16);
+  field("src2", kPolarCaptions[1], "").in("gSrc").at(0, 1).chars(16);
+  field("src3", kPolarCaptions[2], "").in("gSrc").at(1, 0).chars(16);
 
-  group("gDstSys", "преобразовать в систему").at(3, 0);
-  options("dstOrigin", "система координат",
-          {"гелиоцентрическая", "геоцентрическая", "топоцентрическая"}, 1)
-      .in("gDstSys").at(0, 0);
-  options("dstPlane", "плоскость", {"эклиптики", "экватора", "горизонта"}, 1).in("gDstSys").at(0, 1);
-  options("dstEq", "к равноденствию эпохи", {"J2000", "эпоха даты JD"}, 1).in("gDstSys").at(0, 2);
-
-  group("gRes", "преобразованные координаты объекта").at(4, 0);
+  group("gRes", "преобразованные координаты объекта").in("c0").at(3, 0);
   field("resX", "X, тыс.км.", "").in("gRes").at(0, 0).chars(14).locked();
   field("resY", "Y, тыс.км.", "").in("gRes").at(1, 0).chars(14).locked();
   field("resZ", "Z, тыс.км.", "").in("gRes").at(2, 0).chars(14).locked();
@@ -89,81 +100,81 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
   field("resB", "B(Dec или H), град", "").in("gRes").at(1, 1).chars(14).locked();
   field("resR", "R, тыс. км.", "").in("gRes").at(2, 1).chars(14).locked();
 
-  group("gCmd", "").at(5, 0);
+  group("gCmd", "").in("c0").at(4, 0);
   button("set", "Задать координаты", [this] { setCoordinates(); })
       .in("gCmd").at(0, 0)
       .tip("Рассчитать положение выбранного тела на дату и показать его в исходной системе");
   button("convert", "Преобразовать координаты", [this] { convert(); })
       .in("gCmd").at(0, 1)
       .tip("Перевести исходные координаты в выбранную систему");
+  button("close", "Закрыть форму", [this] { close(); })
+      .in("gCmd").at(0, 2)
+      .tip("Закрыть преобразователь координат");
   button("copy", "Показать преобразованные координаты в окошках исходных данных",
          [this] { copyBack(); })
-      .in("gCmd").at(1, 0).span(1, 2)
+      .in("gCmd").at(1, 0).span(1, 3)
       .tip("Перенести результат в поля исходных координат вместе с его системой");
-  button("close", "Закрыть форму", [this] { close(); })
-      .in("gCmd").at(2, 1)
-      .tip("Закрыть преобразователь координат");
 
   // ---- the date ----
-  group("gDate", "всемирное время (зимнее, от 0 часов по Гринвичу) и юлианская дата ").at(0, 1).span(2, 1);
+  group("gDate", "всемирное время (зимнее, от 0 часов по Гринвичу) и юлианская дата ").in("c1").at(0, 0);
   field("Year", "год", "2000").in("gDate").at(0, 0).chars(7);
   field("Month", "месяц", "1").in("gDate").at(0, 1).chars(4);
   field("Day", "день", "1,5").in("gDate").at(0, 2).chars(10);
-  field("JD", "JD =", "").in("gDate").at(1, 0).span(1, 2).chars(16);
+  field("JD", "JD =", "").in("gDate").at(1, 0).chars(14);
   button("GJ", "G->J", [this] { dateToJulian(); })
-      .in("gDate").at(1, 2)
+      .in("gDate").at(1, 1)
       .tip("Перевести дату в юлианскую дату и местное время");
   button("JG", "J->G", [this] { julianToDate(); })
-      .in("gDate").at(1, 3)
+      .in("gDate").at(1, 2)
       .tip("Перевести юлианскую дату в дату и местное время");
-  field("ETUT", "ET- UT, мин", "").in("gDate").at(2, 0).span(1, 2).chars(12).locked();
+  field("ETUT", "ET- UT, мин", "").in("gDate").at(2, 0).chars(12).locked();
   button("shift", "Задать координаты для JD = JD + ", [this] { shiftDate(); })
-      .in("gDate").at(3, 0).span(1, 2)
+      .in("gDate").at(2, 1)
       .tip("Записать в поле JD дату последнего расчета, сдвинутую на заданное число дней");
-  field("Ndays", "", "0,25").in("gDate").at(3, 2).chars(8);
-  label("NdaysWord", " дней").in("gDate").at(3, 3);
+  field("Ndays", " дней", "0,25").in("gDate").at(2, 2).chars(6);
 
-  group("gObs", "координаты обсерватории (топоцентра), часовой угол и звездное время").at(2, 1);
+  group("gObs", "координаты обсерватории (топоцентра), часовой угол и звездное время").in("c1").at(1, 0);
   field("ObsL", "ObsL, град", "30,3262").in("gObs").at(0, 0).chars(10);
   field("ObsB", "ObsB, град", "59,7719").in("gObs").at(0, 1).chars(10);
-  field("TAU", "TAU, град", "").in("gObs").at(1, 0).chars(12).locked();
-  field("LMST", "LMST, час", "").in("gObs").at(1, 1).chars(12).locked();
-  field("GMST", "GMST, час", "").in("gObs").at(1, 2).chars(12).locked();
-  field("zone", " час. пояса", "3").in("gObs").at(2, 0).chars(4);
-  field("LTut", "местное время   LTut  =", "").in("gObs").at(2, 1).chars(9).locked();
+  field("zone", " час. пояса", "3").in("gObs").at(0, 2).chars(4);
+  field("TAU", "TAU, град", "").in("gObs").at(1, 0).chars(10).locked();
+  field("LMST", "LMST, час", "").in("gObs").at(1, 1).chars(10).locked();
+  field("GMST", "GMST, час", "").in("gObs").at(1, 2).chars(10).locked();
+  field("LTut", "местное время LTut  =", "").in("gObs").at(2, 0).span(1, 2).chars(9).locked();
   field("LT", "LT =", "").in("gObs").at(2, 2).chars(9).locked();
 
   // ---- the angle converter ----
-  group("gAng", "преобразование углов").at(3, 1).span(3, 1);
+  group("gAng", "преобразование углов").in("c1").at(2, 0);
   options("angForm", "", {"радианы", "градусы", "градусы-минуты-секунды", "часы-минуты-секунды"}, 1)
-      .in("gAng").at(0, 0).span(1, 3).inColumns(2);
+      .in("gAng").at(0, 0).span(1, 3).inColumns(4);
   check("angSign", "--").in("gAng").at(0, 3);
-  field("angRad", "радианы", "").in("gAng").at(1, 0).chars(12);
-  field("angDeg", "градусы", "").in("gAng").at(1, 1).chars(12);
+  field("angRad", "радианы", "").in("gAng").at(1, 0).chars(10);
+  field("angDeg", "градусы", "").in("gAng").at(1, 1).chars(10);
   field("angD", "град", "").in("gAng").at(2, 0).chars(6);
   field("angDm", "мин", "").in("gAng").at(2, 1).chars(4);
-  field("angDs", "сек", "").in("gAng").at(2, 2).chars(12);
+  field("angDs", "сек", "").in("gAng").at(2, 2).chars(10);
   field("angH", "час", "").in("gAng").at(3, 0).chars(6);
   field("angHm", "мин", "").in("gAng").at(3, 1).chars(4);
-  field("angHs", "сек", "").in("gAng").at(3, 2).chars(12);
+  field("angHs", "сек", "").in("gAng").at(3, 2).chars(10);
+  group("gAngCmd", "").in("gAng").at(4, 0).span(1, 4);
   button("readAngle", "Считать угол", [this] { readAngle(); })
-      .in("gAng").at(4, 0)
+      .in("gAngCmd").at(0, 0)
       .tip("Прочитать угол в отмеченной форме (со знаком «--», если он отмечен)");
   button("showAngle", "Преобразовать угол", [this] { showAngle(); })
-      .in("gAng").at(4, 1)
+      .in("gAngCmd").at(0, 1)
       .tip("Показать считанный угол во всех четырех формах");
   button("toL", "Задать долготу в град.", [this] { angleToField(0); })
-      .in("gAng").at(5, 0)
+      .in("gAngCmd").at(0, 2)
       .tip("Записать считанный угол в поле долготы исходных координат");
   button("toB", "Задать широту в град.", [this] { angleToField(1); })
-      .in("gAng").at(5, 1)
+      .in("gAngCmd").at(0, 3)
       .tip("Записать считанный угол в поле широты исходных координат");
 
   // ---- the configuration ----
-  group("gPic", "").at(0, 2).span(6, 1);
-  picture("pic", "", kPicCm, kPicCm).in("gPic").at(0, 0);
-  label("scaleText", "Масштаб изображения= 50 млн.км/см").in("gPic").at(1, 0);
-  scroll("scale", "", 1, 1000, 50).in("gPic").at(2, 0).onChange([this] {
+  group("gPic", "").in("c1").at(3, 0);
+  picture("pic", "", kPicW, kPicH).in("gPic").at(0, 0).span(2, 1);
+  label("scaleText", "Масштаб изображения= 60 млн.км/см").in("gPic").at(0, 1);
+  scroll("scale", "", 1, 1000, 60).in("gPic").at(1, 1).onChange([this] {
     scaleCaption();
     draw();
   });
@@ -459,18 +470,20 @@ void ConverterScreen::draw() {
   ui::Canvas& pic = form().canvas("pic");
   pic.clear();
   const double mx = form().position("scale") * 1e9;  // m per cm
-  pic.setOrigin(kPicCm / 2, kPicCm / 2, mx);
-  const double half = kPicCm / 2 * mx;
-  pic.line(-half, 0, half, 0, ui::kLightGray);
-  pic.line(0, -half, 0, half, ui::kLightGray);
+  pic.setOrigin(kPicW / 2, kPicH / 2, mx);
+  const double halfW = kPicW / 2 * mx, halfH = kPicH / 2 * mx;
+  pic.line(-halfW, 0, halfW, 0, ui::kLightGray);
+  pic.line(0, -halfH, 0, halfH, ui::kLightGray);
   pic.circle(0, 0, 0.15 * mx, ui::kYellow, true);
   pic.text(0.2 * mx, -0.1 * mx, "Солнце");
   if (!haveSky_) return;
-  const auto inside = [half](const Vec3& v) { return std::fabs(v[0]) < half && std::fabs(v[1]) < half; };
+  const auto inside = [halfW, halfH](const Vec3& v) {
+    return std::fabs(v[0]) < halfW && std::fabs(v[1]) < halfH;
+  };
   for (int i = 1; i <= 10; ++i) {
     const Vec3& v = sky_.body[i];
     if (!inside(v)) continue;
-    const ui::Color c = i == 3 ? ui::kBlue : (i == kConvMoon ? ui::kGray : ui::qbColor(i + 3));
+    const ui::Color c = kBodyColors[i];
     pic.circle(v[0], v[1], 0.08 * mx, c, true);
     if (i != kConvMoon) pic.text(v[0] + 0.15 * mx, v[1] - 0.05 * mx, i == 3 ? "Земля" : std::string(objectName(state(), i)), c);
   }

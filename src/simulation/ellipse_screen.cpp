@@ -18,7 +18,9 @@ constexpr std::string_view kMsgBadInput = "Введите правильно д�
 constexpr std::string_view kMsgCompute = "Ошибка при расчете координат";
 constexpr std::string_view kMsgDraw = "Ошибка при рисовании";
 
-constexpr double kOrbitCm = 12, kPlotW = 12, kPlotH = 8;
+// The orbit picture: 15 cm square, the observer 6.5 cm from its left edge (the apsis of the greatest
+// distance, where the orbits reach farthest, lies to the right). The plot: 12 x 9 cm.
+constexpr double kOrbitCm = 15, kOrbitX0 = 6.5, kPlotW = 12, kPlotH = 9;
 const ui::Color kEquantGreen{0, 160, 0};
 
 bool finite(std::initializer_list<double> v) {
@@ -63,16 +65,16 @@ EllipseScreen::EllipseScreen(State& s, ui::Workbench& wb)
   check("plotdAlfa", "dAlfa, град", true).in("gScale").at(4, 0);
   check("plotdR", "dR, тыс.км.", true).in("gScale").at(5, 0);
 
-  group("gOut", "Результаты").at(2, 0);
-  field("T", "T, дни", "").in("gOut").at(0, 0).chars(14).locked();
-  field("AlfaL1", "AlfaL1, град", "").in("gOut").at(1, 0).chars(14).locked();
-  field("AlfaL2", "AlfaL2, град", "").in("gOut").at(2, 0).chars(14).locked();
-  field("dAlfa", "dAlfa, град", "").in("gOut").at(3, 0).chars(14).locked();
-  field("R1", "R1, тыс.км.", "").in("gOut").at(4, 0).chars(14).locked();
-  field("R2", "R2, тыс.км.", "").in("gOut").at(5, 0).chars(14).locked();
-  field("dR", "dR, тыс.км.", "").in("gOut").at(6, 0).chars(14).locked();
+  group("gOut", "Результаты").at(1, 2);
+  field("T", "T, дни", "").in("gOut").at(0, 0).chars(13).locked();
+  field("AlfaL1", "AlfaL1, град", "").in("gOut").at(1, 0).chars(13).locked();
+  field("AlfaL2", "AlfaL2, град", "").in("gOut").at(1, 1).chars(13).locked();
+  field("dAlfa", "dAlfa, град", "").in("gOut").at(2, 0).chars(13).locked();
+  field("R1", "R1, тыс.км.", "").in("gOut").at(3, 0).chars(13).locked();
+  field("R2", "R2, тыс.км.", "").in("gOut").at(3, 1).chars(13).locked();
+  field("dR", "dR, тыс.км.", "").in("gOut").at(4, 0).chars(13).locked();
 
-  group("gCmd", "").at(3, 0);
+  group("gCmd", "").at(2, 0);
   button("start", "Начать расчет", [this] { start(); })
       .in("gCmd").at(0, 0)
       .tip("Прочитать данные и начать движение с T = 0");
@@ -92,8 +94,8 @@ EllipseScreen::EllipseScreen(State& s, ui::Workbench& wb)
       .in("gCmd").at(2, 1)
       .tip("Закрыть окно сравнения эллипса и эксцентра");
 
-  picture("orbit", "", kOrbitCm, kOrbitCm).at(0, 1).span(4, 1);
-  picture("plot", "", kPlotW, kOrbitCm).at(0, 2).span(4, 1);
+  picture("orbit", "", kOrbitCm, kOrbitCm).at(0, 1).span(3, 1);
+  picture("plot", "", kPlotW, kPlotH).at(0, 2);
 }
 
 void EllipseScreen::activated() {
@@ -133,16 +135,16 @@ void EllipseScreen::clearPictures() {
   ui::Form& f = form();
   ui::Canvas& orbit = f.canvas("orbit");
   orbit.clear();
-  orbit.setOrigin(kOrbitCm / 2, kOrbitCm / 2);
-  orbit.line(-kOrbitCm / 2, 0, kOrbitCm / 2, 0, ui::kLightGray);
+  orbit.setOrigin(kOrbitX0, kOrbitCm / 2);
+  orbit.line(-kOrbitX0, 0, kOrbitCm - kOrbitX0, 0, ui::kLightGray);
   orbit.line(0, -kOrbitCm / 2, 0, kOrbitCm / 2, ui::kLightGray);
   ui::Canvas& plot = f.canvas("plot");
   plot.clear();
-  plot.setOrigin(0.5, kOrbitCm / 2);
+  plot.setOrigin(0.5, kPlotH / 2);
   plot.line(0, 0, kPlotW, 0, ui::kBlack);
-  plot.line(0, -kOrbitCm / 2, 0, kOrbitCm / 2, ui::kBlack);
+  plot.line(0, -kPlotH / 2, 0, kPlotH / 2, ui::kBlack);
   for (int k = 1; k < kPlotW; ++k) plot.line(k, -0.1, k, 0.1, ui::kBlack);
-  plot.text(0.2, kOrbitCm / 2 - 0.1, "dAlfa (красные), dR (синие)");
+  plot.text(0.2, kPlotH / 2 - 0.1, "dAlfa (красные), dR (синие)");
   plot.text(kPlotW - 2.5, -0.2, "T, дни");
 }
 
@@ -247,12 +249,12 @@ bool EllipseScreen::drawOrbits(const EllipsePoint& p, double M) {
 
   ui::Canvas& c = form().canvas("orbit");
   c.clear();
-  c.setOrigin(kOrbitCm / 2, kOrbitCm / 2);
-  c.line(-kOrbitCm / 2, 0, kOrbitCm / 2, 0, ui::kLightGray);
+  c.setOrigin(kOrbitX0, kOrbitCm / 2);
+  c.line(-kOrbitX0, 0, kOrbitCm - kOrbitX0, 0, ui::kLightGray);
   c.line(0, -kOrbitCm / 2, 0, kOrbitCm / 2, ui::kLightGray);
   // the deferent (the ecliptic circle about the observer)
   c.circle(0, 0, a / mx, ui::kBlack);
-  c.text(-kOrbitCm / 2 + 0.2, kOrbitCm / 2 - 0.2, "деферент (эклиптика)");
+  c.text(-kOrbitX0 + 0.2, kOrbitCm / 2 - 0.2, "деферент (эклиптика)");
   // the ellipse: centre e1 a toward the apsis of the greatest distance, the observer in a focus
   constexpr int kSegments = 120;
   for (int k = 0; k < kSegments; ++k) {
@@ -260,11 +262,11 @@ bool EllipseScreen::drawOrbits(const EllipsePoint& p, double M) {
     c.line((e1 * a + a * std::cos(u0)) / mx, b * std::sin(u0) / mx, (e1 * a + a * std::cos(u1)) / mx,
            b * std::sin(u1) / mx, ui::kRed);
   }
-  c.text(-kOrbitCm / 2 + 0.2, kOrbitCm / 2 - 0.65, "эллипс ", ui::kRed);
+  c.text(-kOrbitX0 + 0.2, kOrbitCm / 2 - 0.65, "эллипс ", ui::kRed);
   // the eccentric
   c.circle(centre2 / mx, 0, a / mx, ui::kBlue);
   c.circle(centre2 / mx, 0, 0.05, ui::kBlue, true);
-  c.text(-kOrbitCm / 2 + 0.2, kOrbitCm / 2 - 1.1, "эксцентр", ui::kBlue);
+  c.text(-kOrbitX0 + 0.2, kOrbitCm / 2 - 1.1, "эксцентр", ui::kBlue);
   // the planets and their radius lines from the observer
   c.line(0, 0, x1, y1, ui::kRed);
   c.circle(x1, y1, 0.12, ui::kRed, true);
@@ -273,7 +275,7 @@ bool EllipseScreen::drawOrbits(const EllipsePoint& p, double M) {
   if (equant_) {
     const double qx = e2 * a / mx;
     c.circle(qx, 0, 0.08, kEquantGreen, true);
-    c.text(-kOrbitCm / 2 + 0.2, kOrbitCm / 2 - 1.55, "эквант", kEquantGreen);
+    c.text(-kOrbitX0 + 0.2, kOrbitCm / 2 - 1.55, "эквант", kEquantGreen);
     // the point seen uniformly from the equant
     const double ux = (e2 + std::cos(M)) * a / mx, uy = a * std::sin(M) / mx;
     c.line(qx, 0, ux, uy, kEquantGreen);

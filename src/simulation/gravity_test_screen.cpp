@@ -20,7 +20,7 @@ constexpr std::string_view kMsgTwo = "Должно быть отмечено т�
 constexpr std::string_view kMsgBadInput = "Введите правильно данные";
 constexpr std::string_view kMsgBadForce = "Введите правильно данные или увеличьте MF";
 
-constexpr double kPicCm = 16;  // the picture shows -10..10 of its centimetres
+constexpr double kPicCm = 11;  // the picture shows the -10..10 cm of the drawing
 constexpr double kFloor = 1000;  // m: the least |dX| of the direction angle
 
 const ui::Color kColors[11] = {{230, 160, 0}, ui::qbColor(8), ui::qbColor(6), ui::qbColor(1),
@@ -43,64 +43,42 @@ GravityTestScreen::GravityTestScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Тестирование алгоритма учета скорости гравитации") {
   group("gObj", "Отметьте 2 объекта").at(0, 0);
   for (int i = 0; i <= 10; ++i)
-    check(objId(i), std::string(objectName(s, i)), i == 3 || i == 5).in("gObj").at(i / 4, i % 4);
+    check(objId(i), std::string(objectName(s, i)), i == 3 || i == 5).in("gObj").at(i / 3, i % 3);
+  // (the Earth and Jupiter are marked when the screen opens)
 
   group("gIn", "Исходные данные").at(1, 0);
   field("AlfaL1", "AlfaL1", "0").in("gIn").at(0, 0).chars(8);
   field("AlfaL2", "AlfaL2", "90").in("gIn").at(0, 1).chars(8);
   field("VXsys", "VXsys", "0").in("gIn").at(1, 0).chars(8);
   field("VYsys", "VYsys", "0").in("gIn").at(1, 1).chars(8);
-  field("VZsys", "VZsys", "0").in("gIn").at(1, 2).chars(8);
-  field("VgrFactor", "Vgr=Vsv*", "1").in("gIn").at(2, 0).chars(8);
-  field("MF", "MF, 10^12 Н/см", "20000").in("gIn").at(2, 1).chars(8);
-  field("NItGr", "К-во итераций для формы эксперимента", "2").in("gIn").at(3, 0).span(1, 2).chars(4);
+  field("VZsys", "VZsys", "0").in("gIn").at(2, 0).chars(8);
+  field("VgrFactor", "Vgr=Vsv*", "1").in("gIn").at(2, 1).chars(8);
+  field("MF", "MF, 10^12 Н/см", "20000").in("gIn").at(3, 0).chars(8);
+  group("gIt", "").at(2, 0);
+  field("NItGr", "К-во итераций для формы эксперимента", "2").in("gIt").at(0, 0).chars(4);
 
-  group("gBody", "Положение (тыс.км) и скорость (км/с) планет").at(2, 0);
+  group("gBody", "Положение (тыс.км) и скорость (км/с) планет").at(3, 0);
   const char* rows[] = {"X", "Y", "Z", "VX", "VY", "VZ"};
   for (int r = 0; r < 6; ++r) {
-    field(std::string(rows[r]) + "1", std::string(rows[r]) + "1", "").in("gBody").at(r, 0).chars(16);
-    field(std::string(rows[r]) + "2", std::string(rows[r]) + "2", "").in("gBody").at(r, 1).chars(16);
+    field(std::string(rows[r]) + "1", std::string(rows[r]) + "1", "").in("gBody").at(r, 0).chars(14);
+    field(std::string(rows[r]) + "2", std::string(rows[r]) + "2", "").in("gBody").at(r, 1).chars(14);
   }
 
-  group("gCmd", "").at(3, 0);
+  group("gCmd", "").at(4, 0);
   button("place", "Задать положение 2-х планет", [this] { placeBodies(); })
       .in("gCmd").at(0, 0)
       .tip("Поставить две отмеченные планеты на орбиты при заданных AlfaL1, AlfaL2");
   button("first", "Первое приближение для покоящейся системы", [this] { firstApproximation(); })
-      .in("gCmd").at(0, 1)
+      .in("gCmd").at(1, 0)
       .tip("Расстояние, время распространения и сила для покоящихся тел");
   button("iterate", "Сделать 1 итерацию для движущейся системы", [this] { iterate(); })
-      .in("gCmd").at(1, 0)
+      .in("gCmd").at(2, 0)
       .tip("Одно приближение к следу другого тела при движении системы; задает NItGr модели");
   button("close", "Закрыть форму", [this] { close(); })
-      .in("gCmd").at(1, 1)
+      .in("gCmd").at(0, 1)
       .tip("Закрыть экран тестирования скорости гравитации");
 
-  group("gRes", "Результаты").at(0, 1).span(4, 1);
-  field("L0", "L12=L21=", "").in("gRes").at(0, 0).chars(16).locked();
-  field("T0", "T12=T21=", "").in("gRes").at(0, 1).chars(12).locked();
-  field("F0", "F12=F21", "").in("gRes").at(0, 2).chars(14).locked();
-  const char* tr[] = {"Xsl", "Ysl", "Zsl"};
-  for (int r = 0; r < 3; ++r) {
-    field(std::string(tr[r]) + "1", std::string(1, tr[r][0]) + "1 след", "").in("gRes").at(1 + r, 0).chars(16).locked();
-    field(std::string(tr[r]) + "2", std::string(1, tr[r][0]) + "2 след", "").in("gRes").at(1 + r, 1).chars(16).locked();
-  }
-  field("L12", "L12", "").in("gRes").at(4, 0).chars(16).locked();
-  field("L21", "L21", "").in("gRes").at(4, 1).chars(16).locked();
-  field("T12", "T12", "").in("gRes").at(5, 0).chars(16).locked();
-  field("T21", "T21", "").in("gRes").at(5, 1).chars(16).locked();
-  field("F12", "F12, Н", "").in("gRes").at(6, 0).chars(16).locked();
-  field("F21", "F21, Н", "").in("gRes").at(6, 1).chars(16).locked();
-  options("which", "", {"F12", "F21"}, 0).in("gRes").at(7, 0).inColumns(2).onChange([this] {
-    showComponents();
-  });
-  label("whichNote", "F12 - сила притяжения 2-ой планеты следом 1-ой").in("gRes").at(7, 1).span(1, 2);
-  field("FX", "FX", "").in("gRes").at(8, 0).chars(16).locked();
-  field("FY", "FY", "").in("gRes").at(8, 1).chars(16).locked();
-  field("FZ", "FZ", "").in("gRes").at(8, 2).chars(16).locked();
-  field("Nit", "сделано итераций", "").in("gRes").at(9, 0).chars(6).locked();
-
-  group("gPic", "").at(0, 2).span(4, 1);
+  group("gPic", "").at(0, 1).span(5, 1);
   picture("pic", "", kPicCm, kPicCm).in("gPic").at(0, 0).span(1, 2);
   options("plane", "", {"XY", "XZ"}, 0).in("gPic").at(1, 0).inColumns(2).onChange([this] {
     drawGrid();
@@ -108,6 +86,30 @@ GravityTestScreen::GravityTestScreen(State& s, ui::Workbench& wb)
   });
   label("scaleText", "Масштаб = 2 млн.км/см").in("gPic").at(1, 1);
   scroll("scale", "", 1, 100000, 20).in("gPic").at(2, 0).span(1, 2).onChange([this] { scaleChanged(); });
+
+  group("gRes", "Результаты").at(0, 2).span(5, 1);
+  field("L0", "L12=L21=", "").in("gRes").at(0, 0).span(1, 2).chars(19).locked();
+  field("T0", "T12=T21=", "").in("gRes").at(1, 0).span(1, 2).chars(19).locked();
+  field("F0", "F12=F21", "").in("gRes").at(2, 0).span(1, 2).chars(19).locked();
+  const char* tr[] = {"Xsl", "Ysl", "Zsl"};
+  for (int r = 0; r < 3; ++r) {
+    field(std::string(tr[r]) + "1", std::string(1, tr[r][0]) + "1", "").in("gRes").at(3 + r, 0).chars(12).locked();
+    field(std::string(tr[r]) + "2", std::string(1, tr[r][0]) + "2", "").in("gRes").at(3 + r, 1).chars(12).locked();
+  }
+  field("L12", "L12", "").in("gRes").at(6, 0).chars(12).locked();
+  field("L21", "L21", "").in("gRes").at(6, 1).chars(12).locked();
+  field("T12", "T12", "").in("gRes").at(7, 0).chars(12).locked();
+  field("T21", "T21", "").in("gRes").at(7, 1).chars(12).locked();
+  field("F12", "F12, Н", "").in("gRes").at(8, 0).span(1, 2).chars(19).locked();
+  field("F21", "F21, Н", "").in("gRes").at(9, 0).span(1, 2).chars(19).locked();
+  options("which", "", {"F12", "F21"}, 0).in("gRes").at(10, 0).span(1, 2).inColumns(2).onChange([this] {
+    showComponents();
+  });
+  label("whichNote", "F12 - сила притяжения 2-ой планеты следом 1-ой").in("gRes").at(11, 0).span(1, 2);
+  field("FX", "FX", "").in("gRes").at(12, 0).span(1, 2).chars(19).locked();
+  field("FY", "FY", "").in("gRes").at(13, 0).span(1, 2).chars(19).locked();
+  field("FZ", "FZ", "").in("gRes").at(14, 0).span(1, 2).chars(19).locked();
+  field("Nit", "сделано итераций", "").in("gRes").at(15, 0).span(1, 2).chars(6).locked();
 }
 
 void GravityTestScreen::opened() {
