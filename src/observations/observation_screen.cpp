@@ -42,13 +42,13 @@ const std::vector<std::string> kRowCaptions = {
 
 ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Обработка первичных данных наблюдений"), run_(s) {
-  // ---- column 0: the source and the date ----
-  group("c0", "").at(0, 0);
+  // ---- the source and the date (the right-hand column) ----
+  group("c0", "").at(0, 3);
   group("gSrc", "Источник").in("c0").at(0, 0);
   options("kind", "данные", {"Tab", "Obs"}, 0).in("gSrc").at(0, 0).span(1, 4).inColumns(2)
       .onChange([this] { kindChosen(); })
       .tip("Источник наблюдений: древняя таблица (Tab) или ряд обсерватории (Obs)");
-  options("tab", "Tab", tableEntries(), 0).in("gSrc").at(1, 0).span(1, 4).inColumns(4)
+  options("tab", "Tab", tableEntries(), 0).in("gSrc").at(1, 0).span(1, 4).inColumns(3)
       .onChange([this] { tableChosen(); })
       .tip("Таблица древнего астронома: открыть книгу и вычислить её на начальную дату");
   options("obs", "Obs", observatoryEntries(), 0).in("gSrc").at(2, 0).span(1, 4).inColumns(4)
@@ -68,7 +68,7 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("Month", "", "1").in("gDate").at(0, 2).chars(3);
   field("Year", "", "2000").in("gDate").at(0, 4).chars(5);
   options("CalType", "календарь", {"Григорианский", "Юлианский ", "Египетский"}, 0)
-      .in("gDate").at(1, 0).span(1, 6).inColumns(3);
+      .in("gDate").at(1, 0).span(1, 6).inColumns(2);
   options("Hour0", "время от", {"0", "12   часов"}, 0).in("gDate").at(2, 0).span(1, 3)
       .inColumns(2);
   field("YearEnd", "до ... года", "2000").in("gDate").at(2, 4).chars(5);
@@ -91,13 +91,14 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   options("earth", "когда Земля (z) и Луна (l) по", {"JPL0", "Kin0", "Kin0+"}, 0)
       .in("gTheory").at(1, 0).span(1, 2).inColumns(3).tip("Теория Земли и Луны");
   options("epoch", "параметры в эпохе", {"J2000", "JD"}, 0).in("gTheory").at(2, 0)
-      .span(1, 2).inColumns(2);
-  check("dLzl", "+dLzl").in("gTheory").at(3, 0);
-  button("toMoonPert", "dLl*", [this] { navigate(kMoonPertScreen); }).in("gTheory").at(3, 1)
+      .inColumns(2);
+  group("gPert", "").in("gTheory").at(2, 1);
+  check("dLzl", "+dLzl").in("gPert").at(0, 0);
+  button("toMoonPert", "dLl*", [this] { navigate(kMoonPertScreen); }).in("gPert").at(0, 1)
       .tip("Периодические возмущения Луны (экран 21)");
-  check("dLp", "+dLp").in("gTheory").at(4, 0);
-  button("toPlanetPert", "dLp*", [this] { navigate(kPlanetPertScreen); }).in("gTheory")
-      .at(4, 1).tip("Периодические возмущения планет (экран 22)");
+  check("dLp", "+dLp").in("gPert").at(1, 0);
+  button("toPlanetPert", "dLp*", [this] { navigate(kPlanetPertScreen); }).in("gPert")
+      .at(1, 1).tip("Периодические возмущения планет (экран 22)");
 
   group("gRed", "Редукция").in("c1").at(1, 0);
   check("aberrSource", "Аберр. ис.", true).in("gRed").at(0, 0);
@@ -117,8 +118,8 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("Hgor", "Высота", "").in("gObs").at(3, 2).chars(7).locked();
 
   group("gCrit", "Критерий").in("c1").at(3, 0);
-  options("criterion", "критерий", {"dR", "Abs(dL)"}, 0).in("gCrit").at(0, 0).span(1, 3)
-      .inColumns(2);
+  options("criterion", "критерий", {"dR", "Abs(dL)"}, 0).in("gCrit").at(0, 0).inColumns(2);
+  check("trace", "+File Отладка").in("gCrit").at(0, 1).span(1, 2);
   check("reject", "+ dRmax, dLmax <=").in("gCrit").at(1, 0);
   field("limit", "", "200").in("gCrit").at(1, 1).chars(6);
   check("rms", "+ Sqr(E(dR^2)/N)").in("gCrit").at(2, 0);
@@ -127,7 +128,6 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("kW", "", "").in("gCrit").at(3, 1).chars(9).locked();
   check("files", "++File Bad, Good №").in("gCrit").at(4, 0);
   field("GoodNo", "", "41").in("gCrit").at(4, 1).chars(4);
-  check("trace", "+File Отладка").in("gCrit").at(5, 0);
 
   // ---- column 2: results and commands ----
   group("c2", "").at(0, 2);
@@ -151,30 +151,30 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
       .tip("Начать обработку с начальной даты: проверки, файлы, цикл наблюдений");
   button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(0, 1)
       .tip("Остановить цикл после текущего наблюдения");
-  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(1, 0)
+  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(0, 2)
       .tip("Продолжить цикл со следующего наблюдения, не сбрасывая сумм");
-  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(1, 1)
+  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(1, 0)
       .tip("Обработать ровно одно наблюдение");
-  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(2, 0)
+  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(1, 1)
       .tip("Нарисовать распределения отклонений и записать отчёт Dat\\Stat*.txt");
-  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(2, 1)
+  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(1, 2)
       .tip("Очистить рисунки и нарисовать оси");
-  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(3, 0)
+  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(2, 0)
       .tip("Статистическая обработка параметров орбит (экран 6)");
-  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(3, 1)
+  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(2, 1)
       .tip("План эксперимента наблюдений (экран 13)");
-  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(4, 0)
+  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(3, 0)
       .tip("Закрыть файл обсерватории и книгу таблицы и закрыть экран");
-  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 1)
+  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(3, 1)
       .tip("Завершить программу");
-  label("progress", "").in("gCmd").at(5, 0).span(1, 2);
+  label("progress", "").in("gCmd").at(4, 0).span(1, 3);
 
-  // ---- column 3: pictures and what they show ----
-  group("gDraw", "").at(0, 3);
-  picture("resid", "", 9.6, 6.4).in("gDraw").at(0, 0).span(1, 2);
-  picture("bodies", "", 4.6, 4.4).in("gDraw").at(1, 0).span(2, 1);
-  picture("dLpl", "", 4.6, 2.1).in("gDraw").at(1, 1);
-  picture("dBpl", "", 4.6, 2.1).in("gDraw").at(2, 1);
+  // ---- pictures and what they show (the left-hand column, the first a run fills) ----
+  group("gDraw", "").at(0, 0);
+  picture("resid", "", 9.0, 6.0).in("gDraw").at(0, 0).span(1, 2);
+  picture("bodies", "", 4.4, 3.8).in("gDraw").at(1, 0).span(2, 1);
+  picture("dLpl", "", 4.4, 1.8).in("gDraw").at(1, 1);
+  picture("dBpl", "", 4.4, 1.8).in("gDraw").at(2, 1);
   group("gPic", "").in("gDraw").at(3, 0).span(1, 2);
   check("noAnimation", "без анимации", true).in("gPic").at(0, 0).span(1, 2);
   check("pause", "пауза").in("gPic").at(0, 2);

@@ -1,7 +1,7 @@
 // Screen 10: the residual picture, the orbit and horizon views, the distributions.
 //
 // The residual picture is drawn in centimetres from its origin, 0.4 cm from the left edge and
-// 5.6 cm from the top, y upward: the time axis runs (JD - JDep)/365.25/MT cm, the series stand
+// 5.3 cm from the top, y upward: the time axis runs (JD - JDep)/365.25/MT cm, the series stand
 // at the heights of the reduction's drawing table (residuals 4 cm above the zero line, the dR
 // series on it, the offset dY added to all).
 #include <algorithm>
@@ -16,7 +16,7 @@ namespace orvant {
 
 namespace {
 
-constexpr double kOriginX = 0.4, kOriginY = 5.6;
+constexpr double kOriginX = 0.4, kOriginY = 5.3;
 
 enum Series {
   kSerRasL, kSerRasB, kSerNabL, kSerNabB, kSerdL, kSerdB, kSerdLsr, kSerdBsr, kSerdR, kSerdRsr,
@@ -38,7 +38,7 @@ void ObservationScreen::drawAxes() {
   c.line(0, dY, 20, dY, ui::kGray);
   c.line(0, 4 + dY, 20, 4 + dY, ui::kLightGray);
   c.line(0, -2, 0, 8, ui::kGray);
-  c.text(0.1, 5.5, "dL, dB", ui::kGray);
+  c.text(0.1, 5.2, "dL, dB", ui::kGray);
   c.text(0.1, 1.8 + dY, "dR", ui::kGray);
   for (const char* id : {"dLpl", "dBpl"}) {
     ui::Canvas& d = form().canvas(id);
