@@ -7,6 +7,7 @@
 #include <map>
 
 #include "model/format.h"
+#include "simulation/integrator.h"
 
 namespace orvant::cli {
 
@@ -30,7 +31,7 @@ std::filesystem::path defaultWorkDir() {
 }
 
 int usage() {
-  std::cerr << "Использование: orvant-cli [--dir КАТАЛОГ] КОМАНДА ...\n";
+  std::cerr << "Использование: orvant-cli [--dir КАТАЛОГ] [--force-path scalar|sse2|avx2] КОМАНДА ...\n";
   for (const auto& [name, entry] : registry()) std::cerr << "  orvant-cli " << entry.usage << '\n';
   return kBadArguments;
 }
@@ -74,11 +75,26 @@ int main(int argc, char** argv) {
   while (i < argc && std::string_view(argv[i]).rfind("--", 0) == 0) {
     const std::string_view opt = argv[i];
     if (opt == "--version") {
-      std::cout << "orvant-cli " << ORVANT_VERSION << '\n';
+      // The force path tells which kernels of the integrator this machine runs.
+      std::cout << "orvant-cli " << ORVANT_VERSION << " (интегратор: "
+                << orvant::forcePathName(orvant::forcePath()) << ")\n";
       return 0;
     }
     if (opt == "--dir" && i + 1 < argc) {
       ctx.workDir = argv[i + 1];
+      i += 2;
+    } else if (opt == "--force-path" && i + 1 < argc) {
+      // scalar, sse2 or avx2: the integrator's kernels for this process (the results are the same
+      // on every path; this is for comparing speeds and for checking that claim).
+      const std::string_view p = argv[i + 1];
+      const auto path = p == "scalar" ? orvant::ForcePath::Scalar
+                        : p == "sse2" ? orvant::ForcePath::SSE2
+                        : p == "avx2" ? orvant::ForcePath::AVX2
+                                      : static_cast<orvant::ForcePath>(-1);
+      if (static_cast<int>(path) < 0) return usage();
+      if (orvant::setForcePath(path) != path)
+        std::cerr << "orvant-cli: путь " << p << " недоступен на этом процессоре, выбран "
+                  << orvant::forcePathName(orvant::forcePath()) << '\n';
       i += 2;
     } else {
       return usage();

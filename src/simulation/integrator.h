@@ -38,9 +38,12 @@
 // - With the finite speed off and symmetric participation each unordered pair is computed once
 //   (the force of J on I is then minus that of I on J to the bit); the result is the same as from
 //   the ordered evaluation, bit for bit.
-// - Two-lane SSE2 arithmetic (the x86-64 baseline) where available, scalar otherwise; every lane
-//   performs the same IEEE operations as the scalar code, so the results do not depend on it
-//   (the baseline has no fused multiply-add, so no contraction changes the roundings either).
+// - The force passes and the stages run on one of three paths, chosen at run time (ForcePath):
+//   scalar (the reference), two-lane SSE2 (the x86-64 baseline) and four-lane AVX2 (where the
+//   processor has it). Every lane performs the IEEE operation of the scalar code, every sum
+//   receives its terms in the same order, and no path contracts a product and a sum into a fused
+//   multiply-add: the states, and so the record files of a run, are the same to the bit whichever
+//   path ran (a plan split over machines of different kinds gives the same files).
 #pragma once
 
 #include <array>
@@ -50,43 +53,58 @@
 namespace orvant {
 
 inline constexpr int kBodies = kNob + 1;   // bodies of the model, 0..Nob
-inline constexpr int kLanes = 12;          // bodies padded to an even count
+inline constexpr int kLanes = 12;          // bodies padded to a multiple of four lanes
 inline constexpr int kStateLen = kNeq + 1; // S(0..Neq)
 inline constexpr int kWorkLen = 68;        // S and the work vectors, padded for two-lane access
 
 using PairTable = std::array<std::array<double, kLanes>, kBodies>;  // [I attracting][J attracted]
 
+// The instruction sets of the force passes, in increasing order of width.
+enum class ForcePath { Scalar = 0, SSE2 = 1, AVX2 = 2 };
+
+// The widest path this binary and this processor can run.
+ForcePath bestForcePath();
+// `wanted` if this processor can run it, else the best it can.
+ForcePath supportedForcePath(ForcePath wanted);
+// The path that prepareIntegrator gives a context: the best one, or ORVANT_FORCE_PATH (scalar, sse2,
+// avx2) from the environment at start, or what setForcePath chose last.
+ForcePath forcePath();
+// Chooses the path of later prepareIntegrator calls (for tests, benchmarks and orvant-cli
+// --force-path); returns the path actually chosen (a path the processor lacks falls back).
+ForcePath setForcePath(ForcePath path);
+const char* forcePathName(ForcePath path);  // "scalar", "sse2", "avx2"
+
 struct Integrator {
   // State vector, its derivative, the state at the start of a step and the third Runge-Kutta
   // increment (0..Neq used, the rest zero; K1, K2 and K4 exist only inside the step).
-  alignas(16) std::array<double, kWorkLen> S{};
-  alignas(16) std::array<double, kWorkLen> dS{};
-  alignas(16) std::array<double, kWorkLen> S0{};
-  alignas(16) std::array<double, kWorkLen> K3{};
+  alignas(32) std::array<double, kWorkLen> S{};
+  alignas(32) std::array<double, kWorkLen> dS{};
+  alignas(32) std::array<double, kWorkLen> S0{};
+  alignas(32) std::array<double, kWorkLen> K3{};
 
   // Force of I on J, N: FX[cur] from the last evaluation, FX[1 - cur] the table the next one writes.
   // A pair whose dXij is exactly 0 keeps its components of the previous evaluation.
-  alignas(16) std::array<PairTable, 2> FX{}, FY{}, FZ{};
+  alignas(32) std::array<PairTable, 2> FX{}, FY{}, FZ{};
   int cur = 0;
   // First approximation of the propagation time (bodies at rest), s; finite speed only.
-  alignas(16) PairTable T0{};
-
+  alignas(32) PairTable T0{};
   // ---- prepared inputs (prepareIntegrator) ----
-  alignas(16) PairTable coef{};       // kVz(I,J) m(I) m(J) gamma, N m^Rpow; 0 on I = J and padding
-  alignas(16) PairTable pairMask{};   // all bits set where I != J and J <= Nob, else 0
-  alignas(16) std::array<double, kLanes> mass{};      // m(J), 1 where m(J) = 0 or padding
-  alignas(16) std::array<double, kLanes> massMask{};  // all bits set where m(J) != 0 and J <= Nob
+  alignas(32) PairTable coef{};       // kVz(I,J) m(I) m(J) gamma, N m^Rpow; 0 on I = J and padding
+  alignas(32) PairTable pairMask{};   // all bits set where I != J and J <= Nob, else 0
+  alignas(32) std::array<double, kLanes> mass{};      // m(J), 1 where m(J) = 0 or padding
+  alignas(32) std::array<double, kLanes> massMask{};  // all bits set where m(J) != 0 and J <= Nob
   double Vgr = 0;      // speed of gravity, m/s
   double Rpow = 2;     // exponent of the force law
   int kodVgr = 0;      // 1: finite speed of gravity
   int NItGr = 0;       // extra refinement passes
   int kodOTO = 0;      // 1: "ОТО", the step reuses dS and evaluates nothing
   bool symmetric = true;   // coef(I,J) = coef(J,I) for all pairs (participation is symmetric)
+  ForcePath path = ForcePath::Scalar;  // the kernels of the steps (forcePath() when prepared)
 };
 
 // Copies the model inputs of State into the context: the pair coefficients from kVz, m and gamma,
 // the per-body masses, Vgr, kodVgr (any value other than 1 is off), Rpow, NItGr (negative as 0),
-// kodOTO.
+// kodOTO; and the force path, forcePath().
 void prepareIntegrator(const State& s, Integrator& w);
 
 // S(i) = X(i), S(i+11) = Y(i), ..., S(i+55) = VZ(i) for bodies 0..Nob of State.

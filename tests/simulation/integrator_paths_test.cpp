@@ -1,0 +1,146 @@
+// The force paths of the integrator (scalar reference, SSE2, AVX2) give the same states to the bit,
+// and a run writes the same record file on each.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "../../bench/bench_model.h"
+#include "run_fixture.h"
+#include "simulation/integrator.h"
+
+namespace orvant {
+namespace {
+
+struct Mode {
+  const char* name;
+  int kodVgr, NItGr;
+  double Rpow;
+  bool asymmetric;  // one body attracts without being attracted (ordered classical evaluation)
+};
+
+constexpr Mode kModes[] = {
+    {"classical", 0, 0, 2, false},        {"finite NItGr=0", 1, 0, 2, false},
+    {"finite NItGr=2", 1, 2, 2, false},   {"classical Rpow=2.001", 0, 0, 2.001, false},
+    {"classical one-way pair", 0, 0, 2, true},
+};
+
+std::vector<ForcePath> pathsHere() {
+  std::vector<ForcePath> paths{ForcePath::Scalar};
+  for (ForcePath p : {ForcePath::SSE2, ForcePath::AVX2})
+    if (supportedForcePath(p) == p) paths.push_back(p);
+  return paths;
+}
+
+// The 11-body state after `steps` steps of one hour on `path`.
+std::vector<double> stepped(const Mode& m, ForcePath path, int steps) {
+  State s = bench::j2000Model();
+  s.Vgr = s.Vsv;
+  s.kodVgr = static_cast<int16>(m.kodVgr);
+  s.NItGr = static_cast<int16>(m.NItGr);
+  s.Rpow = m.Rpow;
+  if (m.asymmetric) s.kVz[5][3] = 0;  // Jupiter does not attract the Earth, the Earth attracts Jupiter
+  const ForcePath before = forcePath();
+  EXPECT_EQ(setForcePath(path), path);
+  Integrator w;
+  loadState(s, w);
+  prepareIntegrator(s, w);
+  setForcePath(before);
+  EXPECT_EQ(w.path, path);
+  for (int i = 0; i < steps; ++i)
+    if (!rungeKuttaStep(s, w, 3600.0, 3)) ADD_FAILURE() << "step " << i << " failed";
+  std::vector<double> out(w.S.begin(), w.S.begin() + kStateLen);
+  // The state as the run sees it too: velocities copied back.
+  for (int i = 0; i < kBodies; ++i) out.insert(out.end(), {s.VX[i], s.VY[i], s.VZ[i]});
+  out.push_back(s.Vpl);
+  return out;
+}
+
+TEST(IntegratorPaths, TenThousandStepsAgreeToTheBit) {
+  const auto paths = pathsHere();
+  if (paths.size() == 1) GTEST_SKIP() << "this processor runs the scalar path only";
+  for (const Mode& m : kModes) {
+    const auto reference = stepped(m, ForcePath::Scalar, 10000);
+    for (ForcePath p : paths) {
+      if (p == ForcePath::Scalar) continue;
+      const auto other = stepped(m, p, 10000);
+      ASSERT_EQ(other.size(), reference.size());
+      EXPECT_EQ(std::memcmp(other.data(), reference.data(), reference.size() * sizeof(double)), 0)
+          << m.name << " on " << forcePathName(p);
+    }
+  }
+}
+
+// A body at exactly the same X as another keeps the forces of the previous evaluation (the
+// careful pass): the paths agree there too.
+TEST(IntegratorPaths, CoincidentXTakesTheCarefulPassAlike) {
+  for (const Mode& m : {kModes[0], kModes[2]}) {
+    std::vector<std::vector<double>> results;
+    for (ForcePath p : pathsHere()) {
+      State s = bench::j2000Model();
+      s.Vgr = s.Vsv;
+      s.kodVgr = static_cast<int16>(m.kodVgr);
+      s.NItGr = static_cast<int16>(m.NItGr);
+      setForcePath(p);
+      Integrator w;
+      loadState(s, w);
+      prepareIntegrator(s, w);
+      ASSERT_TRUE(rungeKuttaStep(s, w, 3600.0, 3));
+      w.S[4] = w.S[6];  // Jupiter's X set to Saturn's
+      w.S[kBodies + 4] += 1e9;
+      for (int i = 0; i < 3; ++i) ASSERT_TRUE(rungeKuttaStep(s, w, 3600.0, 3));
+      results.emplace_back(w.S.begin(), w.S.begin() + kStateLen);
+    }
+    setForcePath(bestForcePath());
+    for (std::size_t k = 1; k < results.size(); ++k)
+      EXPECT_EQ(std::memcmp(results[k].data(), results[0].data(), kStateLen * sizeof(double)), 0) << m.name;
+  }
+}
+
+std::string recordsOfRun(const std::string& path) {
+  test::TempDir dir;
+  const auto script = dir.path / "run.txt";
+  std::ofstream(script) << "open 1\n"
+                           "press 1 \"К моделированию\"\n"
+                           "check 2 writeRecords on\n"
+                           "check 2 kodVgr on\n"
+                           "check 2 stopYear on\n"
+                           "set 2 YearStop 1802\n"
+                           "press 2 Начать\n";
+  const std::string cmd = std::string(ORVANT_CLI) + " --force-path " + path + " --dir " + dir.path.string() +
+                          " script " + script.string() + " 2>&1";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  std::string output;
+  char buf[512];
+  while (p && std::fgets(buf, sizeof buf, p)) output += buf;
+  if (p) pclose(p);
+  EXPECT_EQ(output.find("MESSAGE"), std::string::npos) << output;
+  std::ifstream in(dir.path / "Plan0/Txt1/Orvant1Ras1.txt", std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  // Line 1 carries the clock time of the run; the rest must agree byte for byte.
+  const std::string text = all.str();
+  const auto eol = text.find('\n');
+  return eol == std::string::npos ? std::string() : text.substr(eol + 1);
+}
+
+TEST(IntegratorPaths, OneYearRunWritesTheSameRecordFileOnEveryPath) {
+  if (!std::ifstream(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli not built: " << ORVANT_CLI;
+  const std::string reference = recordsOfRun("scalar");
+  ASSERT_NE(reference.find('\n', reference.find('\n', reference.find('\n') + 1) + 1), std::string::npos);
+  // At least one record below the four header lines and line 5.
+  std::size_t lines = 0;
+  for (char c : reference) lines += c == '\n';
+  ASSERT_GE(lines, 5u) << reference;
+  for (ForcePath p : pathsHere()) {
+    if (p == ForcePath::Scalar) continue;
+    EXPECT_EQ(recordsOfRun(forcePathName(p)), reference) << forcePathName(p);
+  }
+}
+
+}  // namespace
+}  // namespace orvant
