@@ -1,6 +1,8 @@
 #include "app/screens.h"
 
 #include "coordinates/converter_screen.h"
+#include "earthrotation/eclipse_screen.h"
+#include "earthrotation/etut_screen.h"
 #include "initial/initial_data_screen.h"
 #include "initial/moon_data_screen.h"
 #include "initial/system_velocity_screen.h"
@@ -39,6 +41,8 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<ConverterScreen>(12);
   workbench.add<simulation::EllipseScreen>(simulation::kEllipseScreen);
   workbench.add<design::OptimisationScreen>(15);
+  workbench.add<EclipseScreen>(kEclipseScreen);
+  workbench.add<EtutScreen>(kEtutScreen);
   workbench.add<design::PlansScreen>(18);
   workbench.add<statistics::WeightsScreen>(19);
   workbench.add<MoonDataScreen>(kMoonDataScreen);

@@ -1,0 +1,537 @@
+#include "earthrotation/eclipse_chain.h"
+
+#include <cmath>
+#include <string>
+
+#include "coordinates/transform.h"
+#include "earthrotation/eclipse_sources.h"
+#include "earthrotation/etut.h"
+#include "ephemeris/jpl.h"
+#include "ephemeris/theory_kin.h"
+#include "ephemeris/theory_moon.h"
+#include "ephemeris/theory_planets.h"
+#include "initial/twobody.h"
+#include "model/messages.h"
+
+namespace orvant {
+
+namespace {
+
+constexpr double kCentury = 36525;
+constexpr double kEpochPrec = 1579341;  // the epoch of the second precession display, JD
+constexpr int kOrigin = 15;
+constexpr int kObserver = 12;
+constexpr int kShadow = 13;
+constexpr int kBary = 14;
+constexpr int kHorWork = 22;  // 22, 23, 24: horizontal vectors of the Sun, object, shadow
+constexpr int kOutline = 30;  // 30..37
+
+bool finite3(const State& s, int i) {
+  return std::isfinite(s.X[i]) && std::isfinite(s.Y[i]) && std::isfinite(s.Z[i]);
+}
+
+void setVel(State& s, int i, double vx, double vy, double vz) {
+  s.VX[i] = vx;
+  s.VY[i] = vy;
+  s.VZ[i] = vz;
+}
+
+// Geocentric longitude, latitude (degrees) and distance of a vector.
+void sphOf(double x, double y, double z, double& L, double& B, double& R) {
+  const double rho = std::hypot(x, y);
+  R = std::hypot(rho, z);
+  L = std::atan2(y, x) * (180 / M_PI);
+  if (L < 0) L += 360;
+  B = std::atan2(z, rho) * (180 / M_PI);
+}
+
+// Planet i (1..9) from the chosen theory's elements at s.JD: heliocentric position and velocity.
+bool planetFromTheory(State& s, EclTheory th, int i) {
+  switch (th) {
+    case EclTheory::New0: ThNew0(s, i); break;
+    case EclTheory::JPL0:
+    case EclTheory::JPL2: ThJ2000(s, i); break;
+    case EclTheory::Kin0p:
+    case EclTheory::None: ThKin0p(s, i); break;
+  }
+  s.kodMoon = 0;
+  s.kodBary = 0;
+  return positionFromParameters(s, i) && velocityFromParameters(s, i);
+}
+
+// The Moon's geocentric vector (m, ecliptic of J2000 except New0: of the date) from a theory.
+bool moonFromTheory(State& s, EclTheory th, double JDE, double JDut, double& gx, double& gy,
+                    double& gz) {
+  if (th == EclTheory::New0) {
+    MoonPos(s, (JDE - s.JD2000) / kCentury);
+    XYZfromSph(s, 11, s.Lk[11], s.Bk[11], s.Rij[3][11]);
+  } else {
+    s.JD = th == EclTheory::JPL0 ? JDE : JDut;
+    if (th == EclTheory::JPL0) {
+      ThJ2000(s, 11);
+    } else {
+      ThKin0p(s, 11);
+    }
+    s.kodMoon = 1;
+    s.kodBary = 0;
+    if (!positionFromParameters(s, 11)) return false;
+    if (th == EclTheory::JPL0) {
+      s.I = 11;
+      PrecEcl(s, (JDE - s.JD2000) / kCentury, 0);
+      ApplyPrec(s);
+    }
+  }
+  gx = s.X[11];
+  gy = s.Y[11];
+  gz = s.Z[11];
+  return std::isfinite(gx) && std::isfinite(gy) && std::isfinite(gz);
+}
+
+// JPL2: the record of DE405 that covers JDE (the next one when stepping on, else reopened).
+EclStatus jplRecordFor(State& s, double JDE) {
+  s.JDjpl = JDE;
+  const bool open = s.JPLisOpen == 10 && s.JPLnr != 0;
+  if (open && JDE >= s.JDrec0 && JDE < s.JDrec1) return EclStatus::Ok;
+  if (open && JDE >= s.JDrec1 && JDE < s.JDrec1 + kJplRecordDays) {
+    const JplStatus st = JPLnext(s);
+    if (st == JplStatus::Ok && JDE >= s.JDrec0 && JDE < s.JDrec1) return EclStatus::Ok;
+    if (st == JplStatus::NoDate) return EclStatus::NoDate;
+  }
+  if (s.JPLisOpen == 10) JPLclose(s);
+  const double jd = s.JD;
+  s.JD = JDE;
+  const JplStatus st = JPLopen(s);
+  s.JD = jd;
+  switch (st) {
+    case JplStatus::Ok: return EclStatus::Ok;
+    case JplStatus::NoDate: JPLclose(s); return EclStatus::NoDate;
+    case JplStatus::NoFile:
+    case JplStatus::ReadError: break;
+  }
+  JPLclose(s);
+  s.kStop = 1;
+  s.report(std::string(kJplReadFailed) + "\n\\JPL\\ascp" + std::to_string(s.JPLyear) + ".405",
+           kTitle70);
+  return EclStatus::NoFile;
+}
+
+// Positions at JDE, heliocentric (or barycentric for JPL2) ecliptic of J2000: slots 0, 3, 11, k
+// with the velocities, the Moon's geocentric Lk[11], Bk[11], Rij[3][11] and slot 14.
+EclStatus placeBodies(State& s, const EclipseSettings& set, double JDut, double JDE) {
+  const int k = set.k;
+  const EclTheory th = set.tables ? EclTheory::Kin0p : set.theory;
+  double gx = 0, gy = 0, gz = 0, gvx = 0, gvy = 0, gvz = 0;
+  bool realMoonVelocity = false;
+  if (th == EclTheory::JPL2) {
+    const EclStatus st = jplRecordFor(s, JDE);
+    if (st != EclStatus::Ok) return st;
+    for (int i : {0, 3, 11}) {
+      if (!JPLstate(s, i)) return EclStatus::NoFile;
+    }
+    gx = s.X[11], gy = s.Y[11], gz = s.Z[11];
+    gvx = s.VX[11], gvy = s.VY[11], gvz = s.VZ[11];
+    realMoonVelocity = true;
+    if (k != 11 && !JPLstate(s, k)) return EclStatus::NoFile;
+    if (set.dLl || set.dLp) {
+      // The corrections take the mean angles of the kinematic theory.
+      s.JD = JDut;
+      for (int i : {3, 11}) ThKin0p(s, i);
+      if (k != 11) ThKin0p(s, k);
+    }
+  } else {
+    s.JD = th == EclTheory::Kin0p ? JDut : JDE;
+    if (!planetFromTheory(s, th, 3)) return EclStatus::Numeric;
+    if (k != 11) {
+      s.JD = th == EclTheory::Kin0p ? JDut : JDE;
+      if (!planetFromTheory(s, th, k)) return EclStatus::Numeric;
+    }
+    if (!moonFromTheory(s, th, JDE, JDut, gx, gy, gz)) return EclStatus::Numeric;
+    s.X[0] = s.Y[0] = s.Z[0] = 0;
+    setVel(s, 0, 0, 0, 0);
+  }
+  // The Moon's geocentric longitude, latitude and distance; the periodic corrections.
+  double Lm, Bm, Rm;
+  sphOf(gx, gy, gz, Lm, Bm, Rm);
+  s.Lk[11] = Lm;
+  s.Bk[11] = Bm;
+  s.Rij[3][11] = Rm;
+  if (set.dLl) {
+    if (!eclipseMoonPert(s)) return EclStatus::Numeric;
+    XYZfromSph(s, 11, s.Lk[11], s.Bk[11], Rm);
+    gx = s.X[11], gy = s.Y[11], gz = s.Z[11];
+  }
+  // The Earth from the Earth-Moon barycentre; the Moon about the Earth.
+  const double q = s.m[11] / (s.m[11] + s.m[13]);
+  XYZfromSph(s, kBary, s.Lk[11], s.Bk[11], q * Rm);
+  s.X[3] -= s.X[kBary];
+  s.Y[3] -= s.Y[kBary];
+  s.Z[3] -= s.Z[kBary];
+  if (realMoonVelocity) {
+    s.VX[3] -= q * gvx;
+    s.VY[3] -= q * gvy;
+    s.VZ[3] -= q * gvz;
+  }
+  s.X[11] = s.X[3] + gx;
+  s.Y[11] = s.Y[3] + gy;
+  s.Z[11] = s.Z[3] + gz;
+  if (realMoonVelocity) {
+    setVel(s, 11, s.VX[3] + gvx, s.VY[3] + gvy, s.VZ[3] + gvz);
+  } else {
+    setVel(s, 11, s.VX[3], s.VY[3], s.VZ[3]);
+  }
+  if (set.dLp) {
+    for (int i : {3, k}) {
+      if (i < 1 || i > 4) continue;
+      if (!eclipsePlanetPert(s, i)) return EclStatus::Numeric;
+    }
+  }
+  if (set.tables) {
+    const EclStatus st = eclipseTablePlace(s, set, JDE);
+    if (st != EclStatus::Ok) return st;
+  }
+  for (int i : {0, 3, 11, k})
+    if (!finite3(s, i)) return EclStatus::Numeric;
+  return EclStatus::Ok;
+}
+
+// Horizontal coordinates of the topocentric direction (ra, dec) into slot `work`: azimuth from
+// the south in -180..180 and altitude, with refraction when asked.
+void horizontal(State& s, const EclipseSettings& set, double lmstDeg, double ra, double dec,
+                int work, double& az, double& alt) {
+  s.Tau = lmstDeg - ra;
+  if (s.Tau < 0) s.Tau += 360;
+  s.Bk[work] = dec;
+  EquToHor(s, work);
+  s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
+  SphFrom(s, kOrigin, work);
+  az = s.Dolg[work];
+  if (az > 180) az -= 360;
+  alt = s.Shir;
+  if (set.refraction && !set.test) alt += Refraction(s, 90 - alt);
+}
+
+}  // namespace
+
+std::string_view eclipseSettingsError(const EclipseSettings& set) {
+  if (set.tables && (set.table < 1 || set.table > 8)) return kMsgEclNoTable;
+  if (!set.tables && set.theory == EclTheory::None) return kMsgEclNoTheory;
+  if (set.k == 3) return kMsgEclEarth;
+  if (set.k < 1 || set.k > 11 || set.k == 10) return kMsgEclBadInput;
+  for (double v : {set.ObsL, set.ObsB, set.et1Min, set.et2Min, set.heightM})
+    if (!std::isfinite(v)) return kMsgEclBadInput;
+  if (std::fabs(set.ObsB) > 90) return kMsgEclBadInput;
+  return {};
+}
+
+std::string_view eclipseSourceName(const EclipseSettings& set) {
+  if (set.tables) return set.table >= 1 && set.table <= 8 ? kEclTableCaptions[set.table] : "";
+  return kEclTheoryNames[static_cast<int>(set.theory)];
+}
+
+EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut) {
+  const EclTheory th = set.tables ? EclTheory::Kin0p : set.theory;
+  switch (th) {
+    case EclTheory::New0: setMassSet(s, 1); s.gamma = gammaOfMassSet(1); break;
+    case EclTheory::JPL0:
+    case EclTheory::JPL2: setMassSet(s, 2); s.gamma = gammaOfMassSet(2); break;
+    case EclTheory::Kin0p:
+    case EclTheory::None: setMassSet(s, 3); s.gamma = gammaOfMassSet(3); break;
+  }
+  s.Lae = kTheoryLae;
+  s.Dpl[kShadow] = 0;
+  s.X[kShadow] = s.Y[kShadow] = s.Z[kShadow] = 0;
+  if (th == EclTheory::JPL2) {
+    if (s.JPLisOpen == 10) JPLclose(s);
+    double et1 = 0, et2 = 0;
+    eclipseTimes(s, set, JDut, et1, et2);
+    return jplRecordFor(s, JDut + et1 / 86400);
+  }
+  return EclStatus::Ok;
+}
+
+void eclipseTimes(const State& s, const EclipseSettings& set, double JDut, double& et1,
+                  double& et2) {
+  et1 = set.et1Screen ? set.et1Min * 60 : ETUTsel(s, 1, JDut);
+  et2 = set.et2Screen ? set.et2Min * 60 : ETUTsel(s, 2, JDut);
+}
+
+double angularSeparation(double ra1, double dec1, double ra2, double dec2) {
+  const double d2r = M_PI / 180;
+  const double sd = std::sin((dec2 - dec1) * d2r / 2);
+  const double sa = std::sin((ra2 - ra1) * d2r / 2);
+  const double h = sd * sd + std::cos(dec1 * d2r) * std::cos(dec2 * d2r) * sa * sa;
+  return 2 * std::asin(std::sqrt(std::min(1.0, h))) / d2r;
+}
+
+EarthShadow earthShadow(double Lsun, double Bsun, double sunDist, double moonDist, double Dsun,
+                        double Dearth) {
+  EarthShadow sh;
+  sh.L = Lsun - 180;
+  if (sh.L < 0) sh.L += 360;
+  sh.B = -Bsun;
+  const double sigma = std::atan((Dsun - Dearth) / 2 / sunDist);
+  sh.sigma = sigma * 180 / M_PI;
+  sh.diameter = Dearth - 2 * moonDist * std::tan(sigma);
+  return sh;
+}
+
+void wgs84Geocentric(double phiDeg, double h, double& rho, double& phiGeocentricDeg) {
+  const double phi = phiDeg * M_PI / 180;
+  const double e2 = kWgs84F * (2 - kWgs84F);
+  const double sp = std::sin(phi), cp = std::cos(phi);
+  const double N = kWgs84A / std::sqrt(1 - e2 * sp * sp);
+  const double x = (N + h) * cp;
+  const double z = (N * (1 - e2) + h) * sp;
+  rho = std::hypot(x, z);
+  phiGeocentricDeg = std::atan2(z, x) * 180 / M_PI;
+}
+
+EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, EclipseStep& out) {
+  const int k = set.k;
+  const int16 kodMoon = s.kodMoon, kodBary = s.kodBary;
+  out = EclipseStep{};
+  // ---- the time chain ----
+  eclipseTimes(s, set, JDut, out.ET1, out.ET2);
+  out.JDut = JDut;
+  out.JDE = JDut + out.ET1 / 86400;
+  out.JDet2 = JDut + out.ET2 / 86400;
+  s.JDUT = JDut;
+  s.ETUT = out.ET2;
+  s.JDE = out.JDE;
+  s.JDet2 = out.JDet2;
+  // ---- positions ----
+  EclStatus st = placeBodies(s, set, JDut, out.JDE);
+  s.kodMoon = kodMoon;
+  s.kodBary = kodBary;
+  s.JD = s.JDjpl = out.JDE;
+  if (st != EclStatus::Ok) return st;
+  out.earth = {s.X[3], s.Y[3], s.Z[3]};
+  out.moon = {s.X[11], s.Y[11], s.Z[11]};
+  out.object = {s.X[k], s.Y[k], s.Z[k]};
+  const double T = (out.JDE - s.JD2000) / kCentury;
+  const int body[2] = {0, k};
+  // ---- "ГЕО ЭКЛ J2000": geometric, light times ----
+  double tau[2];
+  for (int j = 0; j < 2; ++j) {
+    SphFrom(s, 3, body[j]);
+    out.L[kStGeoJ2000][j] = s.Dolg[body[j]];
+    out.B[kStGeoJ2000][j] = s.Shir;
+    tau[j] = s.Rast / s.Vsv;
+  }
+  // ---- "+Аберр. источн.": light-time correction of object k ----
+  {
+    const double x0 = s.X[k], y0 = s.Y[k], z0 = s.Z[k];
+    for (int it = 0; it < 3; ++it) {
+      s.X[k] = x0 - tau[1] * s.VX[k];
+      s.Y[k] = y0 - tau[1] * s.VY[k];
+      s.Z[k] = z0 - tau[1] * s.VZ[k];
+      SphFrom(s, 3, k);
+      tau[1] = s.Rast / s.Vsv;
+    }
+    SphFrom(s, 3, 0);
+    out.L[kStAberSrc] = {s.Dolg[0], 0};
+    out.B[kStAberSrc][0] = s.Shir;
+    SphFrom(s, 3, k);
+    out.L[kStAberSrc][1] = s.Dolg[k];
+    out.B[kStAberSrc][1] = s.Shir;
+  }
+  // ---- "+Аберр. приемн.": displacement by the light time times the Earth's velocity ----
+  double geoR[2];
+  for (int j = 0; j < 2; ++j) {
+    const int i = body[j];
+    s.X[i] += tau[j] * s.VX[3];
+    s.Y[i] += tau[j] * s.VY[3];
+    s.Z[i] += tau[j] * s.VZ[3];
+    SphFrom(s, 3, i);
+    out.L[kStAberRcv][j] = s.Dolg[i];
+    out.B[kStAberRcv][j] = s.Shir;
+    geoR[j] = s.Rast;
+  }
+  // From here on the vectors are geocentric: the Earth at the origin (slot 15).
+  s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
+  for (int j = 0; j < 2; ++j)
+    XYZfromSph(s, body[j], out.L[kStAberRcv][j], out.B[kStAberRcv][j], geoR[j]);
+  // ---- "J2000 -> JD": precession to the date (New0 is of the date already) ----
+  {
+    const double p = (5029.0966 + 1.11113 * T - 0.000006 * T * T) * T / 3600;
+    out.precJ2000 = p;
+    const double T0 = (kEpochPrec - s.JD2000) / kCentury, t = T - T0;
+    out.precEpoch = ((5029.0966 + 2.22226 * T0 - 0.000042 * T0 * T0) * t +
+                     (1.11113 - 0.000042 * T0) * t * t - 0.000006 * t * t * t) /
+                    3600;
+  }
+  const bool precess = set.tables || set.theory != EclTheory::New0;
+  if (precess) PrecEcl(s, 0, T);
+  for (int j = 0; j < 2; ++j) {
+    const int i = body[j];
+    if (precess) {
+      s.I = i;
+      ApplyPrec(s);
+    }
+    SphFrom(s, kOrigin, i);
+    out.L[kStPrec][j] = s.Dolg[i];
+    out.B[kStPrec][j] = s.Shir;
+  }
+  out.sunEclDate = out.L[kStPrec][0];
+  // Kept for the equinox log: the Sun's ecliptic vector of the date.
+  s.X[16] = s.X[0], s.Y[16] = s.Y[0], s.Z[16] = s.Z[0];
+  // ---- "ГЕО ЭКВ", "+Нутация" ----
+  for (int j = 0; j < 2; ++j) {
+    const int i = body[j];
+    s.I = i;
+    EclToEqu(s, T);
+    SphFrom(s, kOrigin, i);
+    out.L[kStEqu][j] = s.Dolg[i];
+    out.B[kStEqu][j] = s.Shir;
+    if (!set.tables) {
+      double x = s.X[i], y = s.Y[i], z = s.Z[i];
+      Nutation(s, T, x, y, z, 0);
+      s.X[i] = x, s.Y[i] = y, s.Z[i] = z;
+    }
+    SphFrom(s, kOrigin, i);
+    out.L[kStNut][j] = s.Dolg[i];
+    out.B[kStNut][j] = s.Shir;
+    s.Lk[i] = out.L[kStNut][j];
+    s.Bk[i] = out.B[kStNut][j];
+  }
+  s.X[17] = s.X[0], s.Y[17] = s.Y[0], s.Z[17] = s.Z[0];
+  // ---- the observer ----
+  s.ObsL = set.ObsL;
+  s.ObsB = set.ObsB;
+  double gmst = GMST(out.JDet2 - 2400000.5);
+  gmst -= 24 * std::floor(gmst / 24);
+  double lmst = gmst + set.ObsL / 15;
+  if (lmst > 24) lmst -= 24;
+  if (lmst < 0) lmst += 24;
+  out.GMST = gmst;
+  out.LMST = lmst;
+  const double lmstDeg = lmst * 15;
+  if (set.ellipsoid) {
+    double rho = 0, phic = 0;
+    wgs84Geocentric(set.ObsB, set.heightM, rho, phic);
+    XYZfromSph(s, kObserver, lmstDeg, phic, rho);
+  } else {
+    XYZfromSph(s, kObserver, lmstDeg, set.ObsB, kEclEarthRadius);
+  }
+  // ---- the Earth's shadow: antisolar point at the Moon's distance, the cone ----
+  out.moonDist = s.Rij[3][11];
+  out.sunDist = geoR[0];
+  {
+    const EarthShadow sh =
+        earthShadow(out.L[kStNut][0], out.B[kStNut][0], out.sunDist, out.moonDist, s.Dpl[0],
+                    s.Dpl[3]);
+    XYZfromSph(s, kShadow, sh.L, sh.B, out.moonDist);
+    s.Dpl[kShadow] = sh.diameter;
+    out.sigma = sh.sigma;
+    out.shadowDiam = sh.diameter;
+  }
+  // ---- "ТОПО ЭКВ" ----
+  const int topo[3] = {0, k, kShadow};
+  for (int j = 0; j < 3; ++j) {
+    const int i = topo[j];
+    s.X[i] -= s.X[kObserver];
+    s.Y[i] -= s.Y[kObserver];
+    s.Z[i] -= s.Z[kObserver];
+    SphFrom(s, kOrigin, i);
+    out.ra[j] = s.Dolg[i];
+    out.dec[j] = s.Shir;
+    out.dist[j] = s.Rast;
+    s.Lk[i] = out.ra[j];
+    s.Bk[i] = out.dec[j];
+    s.Rij[kObserver][i] = s.Rast;
+  }
+  for (int j = 0; j < 2; ++j) {
+    out.L[kStTopoEqu][j] = out.ra[j];
+    out.B[kStTopoEqu][j] = out.dec[j];
+  }
+  s.X[18] = s.X[0], s.Y[18] = s.Y[0], s.Z[18] = s.Z[0];
+  // ---- angular radii ----
+  const double r2d = 180 / M_PI;
+  out.rho[0] = std::atan(s.Dpl[0] / 2 / out.dist[0]) * r2d;
+  out.rho[1] = std::atan(s.Dpl[k] / 2 / out.dist[1]) * r2d;
+  out.rho[2] = std::atan(s.Dpl[kShadow] / 2 / out.moonDist) * r2d;
+  // ---- "ТОПО ГОР" ----
+  for (int j = 0; j < 3; ++j)
+    horizontal(s, set, lmstDeg, out.ra[j], out.dec[j], kHorWork + j, out.az[j], out.alt[j]);
+  out.L[kStHor] = {out.az[0], out.az[1]};
+  out.B[kStHor] = {out.alt[0], out.alt[1]};
+  out.sunHourAngle = lmstDeg - out.ra[0];
+  if (out.sunHourAngle < 0) out.sunHourAngle += 360;
+  // ---- the outline of the Sun's or the Moon's disk ----
+  {
+    const int j = set.outlineMoon ? 1 : 0;
+    const double rc = set.outlineMoon ? (k == 11 ? out.rho[1] : 0) : out.rho[0];
+    const double Lc = out.ra[j], Bc = out.dec[j];
+    const double cosB = std::cos(Bc / r2d);
+    for (int p = 0; p < 8; ++p) {
+      const double th = p * 45 / r2d;
+      double L = Lc + (cosB != 0 ? rc * std::cos(th) / cosB : 0);
+      const double B = Bc + rc * std::sin(th);
+      out.outRa[p] = L;
+      out.outDec[p] = B;
+      XYZfromSph(s, kOutline + p, L, B, 1);
+      horizontal(s, set, lmstDeg, L, B, kOutline + p, out.outAz[p], out.outAlt[p]);
+    }
+  }
+  // ---- checks ----
+  for (int r = 0; r < 8; ++r)
+    for (int j = 0; j < 2; ++j)
+      if (!std::isfinite(out.L[r][j]) || !std::isfinite(out.B[r][j])) return EclStatus::Numeric;
+  for (int j = 0; j < 3; ++j)
+    if (!std::isfinite(out.rho[j]) || !std::isfinite(out.alt[j]) || !std::isfinite(out.dist[j]))
+      return EclStatus::Numeric;
+  return EclStatus::Ok;
+}
+
+EclipseInverse eclipseInverseSun(State& s, const EclipseSettings& set, const EclipseStep& st) {
+  EclipseInverse inv;
+  const double r2d = 180 / M_PI;
+  const double T = (st.JDE - s.JD2000) / kCentury;
+  const bool refr = set.refraction && !set.test;
+  // Observed altitude back to the geometric one: h0 + R(90 - h0) = h, by fixed-point iteration.
+  double h = st.alt[0];
+  if (refr) {
+    double h0 = h;
+    for (int it = 0; it < 20; ++it) h0 = h - Refraction(s, 90 - h0);
+    h = h0;
+  }
+  // Horizon -> hour angle and declination -> topocentric right ascension.
+  s.Agor = st.az[0];
+  s.Hgor = h;
+  HorToEqu(s, 19);
+  s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
+  SphFrom(s, kOrigin, 19);
+  const double tauDeg = s.Dolg[19];
+  inv.topoDec = s.Shir;
+  inv.topoRa = st.LMST * 15 - tauDeg;
+  inv.topoRa -= 360 * std::floor(inv.topoRa / 360);
+  // Forward again: the horizontal coordinates of the inverted direction.
+  {
+    double az = 0, alt = 0;
+    horizontal(s, set, st.LMST * 15, inv.topoRa, inv.topoDec, 20, az, alt);
+    inv.az = az;
+    inv.alt = alt;
+  }
+  // Topocentric -> geocentric: add the observer's vector back at the Sun's distance.
+  XYZfromSph(s, 21, inv.topoRa, inv.topoDec, st.dist[0]);
+  s.X[21] += s.X[kObserver];
+  s.Y[21] += s.Y[kObserver];
+  s.Z[21] += s.Z[kObserver];
+  SphFrom(s, kOrigin, 21);
+  inv.geoRa = s.Dolg[21];
+  inv.geoDec = s.Shir;
+  // Remove the nutation (theories), back to the ecliptic of the date.
+  if (!set.tables) {
+    double x = s.X[21], y = s.Y[21], z = s.Z[21];
+    Nutation(s, T, x, y, z, 1);
+    s.X[21] = x, s.Y[21] = y, s.Z[21] = z;
+  }
+  s.I = 21;
+  EquToEcl(s, T);
+  SphFrom(s, kOrigin, 21);
+  inv.eclL = s.Dolg[21];
+  (void)r2d;
+  return inv;
+}
+
+}  // namespace orvant

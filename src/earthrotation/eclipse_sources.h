@@ -1,0 +1,30 @@
+// The eclipse chain's links to the other subsystems' sources: the periodic corrections of
+// screens 21 and 22 ("+dLl", "+dLp") and the ancient tables read through the spreadsheet driver.
+#pragma once
+
+#include "earthrotation/eclipse_chain.h"
+#include "model/state.h"
+
+namespace orvant {
+
+// "+dLl": adds the Moon's periodic corrections (MoonPert) to Lk[11], Bk[11], the Moon's
+// geocentric longitude and latitude, from the mean angles of slots 11 and 3. False on a
+// non-finite sum.
+bool eclipseMoonPert(State& s);
+
+// "+dLp": adds the periodic correction of planet i (1..4) to its heliocentric longitude and
+// rebuilds its position (slot i relative to the Sun, slot 0) at the same latitude and distance.
+bool eclipsePlanetPert(State& s, int i);
+
+// Tables: the geocentric ecliptic longitude and latitude of the Sun and of object k from the
+// chosen table at the local date of the table's meridian (JDE + meridian/15/24, in the table's
+// calendar and day start), placed at the distances of the kinematic theory's evaluation with the
+// Earth at the origin. A table that serves an object gives its values; for the others (and for
+// the Tycho workbook, with which the eclipse screen exchanges no cells) the theory's stay.
+EclStatus eclipseTablePlace(State& s, const EclipseSettings& set, double JDE);
+
+// The local date of the table's meridian for JDE in the table's calendar: sets s.Year, s.Month,
+// s.Day (CalType and Hour0 are restored). False when the date does not convert.
+bool eclipseTableDate(State& s, const EclipseSettings& set, double JDE);
+
+}  // namespace orvant
