@@ -106,6 +106,9 @@ const std::vector<Entry>& table() {
       // statistics: secular shifts
       ORVANT_STATE(NabShift), ORVANT_STATE(RasShift), ORVANT_STATE(ShiftKind),
       ORVANT_STATE(NabSource), ORVANT_STATE(RasPlan), ORVANT_STATE(RasObj), ORVANT_STATE(NE),
+      // simulation: the switches of the model integrator (screens 2 and 7)
+      ORVANT_STATE(kodVgr), ORVANT_STATE(kodOTO), ORVANT_STATE(NItGr), ORVANT_STATE(Rpow),
+      ORVANT_STATE(Vpl),
       // simulation: the plan of the running experiment
       ORVANT_STATE(NPlan),
       // initial data: mean speeds and the reference parameters of the run

@@ -336,3 +336,35 @@ TEST(ConverterCli, AngleInEveryForm) {
 
 }  // namespace
 }  // namespace orvant
+
+namespace orvant {
+namespace {
+
+TEST(ConverterCli, ScreensOneAndTwoOpenTheConverterEllipseAndGravityTest) {
+  // Through the navigation of screens 1 and 2, as a user: "Координаты*", "Эллипс*",
+  // "К моделированию", "Тест гравитации*"; an iteration of screen 7 sets NItGr for the model.
+  if (!std::filesystem::exists(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli not built";
+  const auto dir = std::filesystem::temp_directory_path() / "orvant_conv_nav";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const auto script = dir / "nav.txt";
+  {
+    std::FILE* f = std::fopen(script.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("open 1\npress 1 nav12\npress 12 GJ\nshow 12 JD\npress 1 nav14\npress 14 oneStep\n"
+               "show 14 T\npress 1 toModel\npress 2 toGravity\npress 7 place\npress 7 first\n"
+               "set 7 NItGr 4\npress 7 iterate\nstate NItGr\n",
+               f);
+    std::fclose(f);
+  }
+  int status = -1;
+  std::string err;
+  auto v = runCli("--dir '" + dir.string() + "' script '" + script.string() + "'", status, err);
+  EXPECT_EQ(status, 0) << err;
+  EXPECT_EQ(v["JD"], 2451545);
+  EXPECT_EQ(v["NItGr"], 4);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace orvant
