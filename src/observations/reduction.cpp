@@ -814,6 +814,7 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
     // taken away for this step only, so that the direction refracted is the one the observer
     // sees; the refracted direction is then carried back to the geocentre.
     if (ok && o.refraction) {
+      double Rtopo = r.R;
       if (!o.parallax) {
         s.X[N] -= s.X[kObserver];
         s.Y[N] -= s.Y[kObserver];
@@ -821,6 +822,7 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
         ok = SphFrom(s, kEarth, N);
         s.Lk[N] = s.Dolg[N];
         s.Bk[N] = s.Shir;
+        Rtopo = s.Rast;
       }
       s.Tau = LST - s.Lk[N];
       if (s.Tau < 0) s.Tau += 360;
@@ -837,7 +839,10 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
       s.Lk[N] = LST - hourAngle;
       if (s.Lk[N] < 0) s.Lk[N] += 360;
       s.Bk[N] = s.Shir;
-      XYZfromSph(s, N, s.Lk[N], s.Bk[N], r.R);
+      // rebuilt at the distance the direction was taken from: the topocentric one without the
+      // parallax (so that adding the observer back restores the geocentric distance), the
+      // geocentric one of step 16 with it
+      XYZfromSph(s, N, s.Lk[N], s.Bk[N], o.parallax ? r.R : Rtopo);
       if (!o.parallax) {
         s.X[N] += s.X[kObserver];
         s.Y[N] += s.Y[kObserver];

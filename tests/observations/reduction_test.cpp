@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "earthrotation/etut.h"
+#include "ephemeris/theory_planets.h"
+#include "model/calendar.h"
 #include "model/state.h"
 #include "model/textfile.h"
 #include "observations/reduction.h"
@@ -445,6 +447,98 @@ TEST(TabRun, StepCrossingTheEndYearIsProcessedThenTheRunEnds) {
   EXPECT_EQ(run.acc().Nok, 5);
   // The Sun observed: its geocentric longitude from JPL0 is near 280 deg in early January.
   EXPECT_EQ(run.tableSource(), true);
+}
+
+}  // namespace
+}  // namespace orvant
+
+namespace orvant {
+namespace {
+
+// One pass over a single Mars record, with the options given; the result of the pass.
+PassResult onePass(const PassOptions& o, const std::function<void(ObservationRun&)>& prepare = {}) {
+  WorkDir dir;
+  State s;
+  s.workDir = dir.path.string();
+  setETcoefDefaults(s);
+  test::writeObsFile(dir.path, "GREN4_G_100.txt", 1995, 2000,
+                     {test::recordLine(1995, 3, 1, 21, 120, 20)});
+  ChooseSrcObs(s);
+  SourceScreen scr;
+  scr.objectNo = 4;
+  EXPECT_TRUE(SelectObs(s, scr, 1));
+  ReductionInputs in;
+  in.Npl = 4;
+  in.Day = 1;
+  in.Month = 3;
+  in.Year = 1995;
+  in.ObsB = 51.477;
+  PlainObserver obs(o);
+  ObservationRun run(s);
+  if (prepare) prepare(run);
+  EXPECT_TRUE(run.start(in, obs)) << s.lastMessage;
+  run.loop(obs);
+  ObsClose(s);
+  return run.last();
+}
+
+// "Параллакс" off and "Рефракция" on: the position stays geocentric (its distance is the
+// geocentric one) but its direction carries the refraction for the observer's altitude: at
+// 21 h UT on 1 March 1995 Mars stands about 58 degrees high at Greenwich, where the tangent
+// formula gives 57.1" tan(32 deg) = 36" of refraction, mostly in declination.
+TEST(ReductionSteps, RefractionWithoutParallaxStaysGeocentric) {
+  PassOptions plain;
+  PassOptions refr = plain;
+  refr.refraction = true;
+  const PassResult a = onePass(plain), b = onePass(refr);
+  const double shift = std::hypot((b.Lras - a.Lras) * std::cos(a.Bras / 57.2957795), b.Bras - a.Bras) * 3600;
+  EXPECT_GT(shift, 20);
+  EXPECT_LT(shift, 60);
+  const double rA = std::hypot(a.Xras, std::hypot(a.Yras, a.Zras));
+  const double rB = std::hypot(b.Xras, std::hypot(b.Yras, b.Zras));
+  EXPECT_LT(std::fabs(rA - rB), 100e3);  // not displaced by the Earth's radius (6378 km)
+  EXPECT_TRUE(b.rowSet[kRowRefraction]);
+  EXPECT_FALSE(b.rowSet[kRowParallax]);
+  // With the parallax the topocentric position moves by up to the Earth's radius.
+  PassOptions par = plain;
+  par.parallax = true;
+  const PassResult c = onePass(par);
+  const double rC = std::hypot(c.Xras, std::hypot(c.Yras, c.Zras));
+  EXPECT_GT(std::fabs(rA - rC), 1000e3);
+}
+
+// "План" with the parameters of the J2000 theory reproduces the JPL0 place. The theory takes
+// ephemeris time, the plan universal time: the parameters are those of the theory at the start
+// date in ephemeris time (ET - UT = 61 s in 1995, in which Mars moves 1500 km, 3"); what is left
+// is the plan's linear mean longitude against the theory's and mass set 3 in the velocities.
+TEST(ReductionSteps, PlanParametersFromTheTheoryReproduceIt) {
+  PassOptions jpl;
+  const PassResult a = onePass(jpl);
+  PassOptions plan = jpl;
+  plan.planet = PlanetTheory::Plan;
+  const PassResult b = onePass(plan, [](ObservationRun& run) {
+    State t;
+    t.CalType = 0;
+    setETcoefDefaults(t);
+    const double ut = JDfromDate(t, 1, 3, 1995);
+    t.JD = ut + ETUTsel(t, 1, ut) / 86400;
+    ThJ2000(t, 4);
+    auto& p = run.experiments().par;
+    const double deg = t.kUgol;
+    p[1] = t.R0sr[4];
+    p[2] = t.Eks0[4];
+    p[3] = t.Betta0[4] * deg;
+    p[4] = t.AlfaP0[4] * deg;
+    p[5] = t.AlfaU0[4] * deg;
+    p[6] = t.W0sr[4] * 36525 * t.sekD;
+    p[7] = t.AlfaL[4] * deg;
+    p[8] = p[9] = 0;
+  });
+  EXPECT_NEAR((b.Lras - a.Lras) * 3600, 0, 0.3);
+  EXPECT_NEAR((b.Bras - a.Bras) * 3600, 0, 0.3);
+  // An impossible parameter row fails the pass.
+  const PassResult c = onePass(plan, [](ObservationRun& run) { run.experiments().par[1] = -1; });
+  EXPECT_FALSE(c.compared);
 }
 
 }  // namespace
