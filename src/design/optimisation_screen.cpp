@@ -529,8 +529,13 @@ void OptimisationScreen::drawCriteria(bool withRegression) {
   // The values stand beside their points where there is room; the report lists them all.
   ui::LabelPlacer values(pic);
   values.reserve(0, 0, kPictureWidthCm, kBaseCm - 10.2);  // the caption lines at the top
-  for (int e = 1; e <= plan_.Npt; ++e)
+  for (int e = 1; e <= plan_.Npt; ++e) {
     if (e == 1 || e % 5 == 0) values.reserve(pic.toCmX(kStepCm * e - 0.15), kBaseCm + 0.15, 0.6, 0.45);
+    // The points and their stems stay uncovered.
+    const double top = std::clamp(height(Yexp_[at(e)]), -1.0, 11.0);
+    values.reservePoint(kStepCm * e, top, 0.12);
+    values.reserve(pic.toCmX(kStepCm * e) - 0.05, pic.toCmY(std::max(top, 0.0)), 0.1, std::fabs(top));
+  }
   for (int e = 1; e <= plan_.Npt; ++e) {
     const double x = kStepCm * e, y = height(Yexp_[at(e)]);
     pic.line(x, 0, x, y, ui::kLightGray);

@@ -532,6 +532,7 @@ void InitialDataScreen::drawPicture() {
   pic.line(kViewLeft, 0, kViewRight, 0, ui::kLightGray);
   pic.line(0, kViewTop, 0, kViewBottom, ui::kLightGray);
   ui::LabelPlacer names(pic);  // the inner planets crowd round the Sun: their names must not overlap
+  for (int i = 0; i <= 10; ++i) names.reservePoint(s.X[i] / s.Mx1, s.Y[i] / s.Mx1, i == 0 ? 0.3 : 0.15);
   for (int i = 0; i <= 10; ++i) {
     const double x = s.X[i] / s.Mx1, y = s.Y[i] / s.Mx1;
     if (!std::isfinite(x) || !std::isfinite(y)) continue;

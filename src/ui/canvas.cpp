@@ -300,7 +300,14 @@ void LabelPlacer::reserve(double leftCm, double topCm, double widthCm, double he
   taken_.push_back(Box{leftCm, topCm, widthCm, heightCm});
 }
 
+void LabelPlacer::reservePoint(double x, double y, double rCm) {
+  const double cx = canvas_.toCmX(x), cy = canvas_.toCmY(y);
+  if (std::isfinite(cx) && std::isfinite(cy)) reserve(cx - rCm, cy - rCm, 2 * rCm, 2 * rCm);
+}
+
 bool LabelPlacer::free(const Box& b) const {
+  // A place must lie on the picture.
+  if (b.x < 0 || b.y < 0 || b.x + b.w > canvas_.widthCm() || b.y + b.h > canvas_.heightCm()) return false;
   return std::none_of(taken_.begin(), taken_.end(), [&b](const Box& t) {
     return b.x < t.x + t.w && t.x < b.x + b.w && b.y < t.y + t.h && t.y < b.y + b.h;
   });
@@ -312,7 +319,7 @@ bool LabelPlacer::text(double x, double y, const std::string& s, Color color, bo
   std::size_t chars = 0;  // UTF-8: every byte that does not continue a character
   for (unsigned char c : s)
     if ((c & 0xC0) != 0x80) ++chars;
-  const double w = static_cast<double>(chars) * kCharCm, h = Canvas::kLineCm;
+  const double w = static_cast<double>(chars) * kCharCm + kPadCm, h = Canvas::kLineCm;
   const double gap = 0.15;
   // Top-left corners to try, in order: right, left, above, below, then further up and down.
   std::vector<Box> places = {{px + gap, py - h / 2, w, h},

@@ -150,17 +150,21 @@ double niceScale(double atLeast);
 // Short texts beside points of a picture, kept from covering one another. The box of a text is
 // estimated from its length (kCharCm per character, Canvas::kLineCm high). A text goes to the right
 // of its point when that place is free, else to the first free one of a bounded list of places
-// around it (left, above, below, then further up and down); a text moved from its first place gets
-// a thin leader line to its point. When no place is free the text is dropped (`optional`) or drawn
-// at its first place over the others.
+// around it (left, above, below, then further up and down) that lies on the picture; a text moved
+// from its first place gets a thin leader line to its point. When no place is free the text is
+// dropped (`optional`) or drawn at its first place over the others.
 class LabelPlacer {
  public:
   // Average width of one character of picture text, cm (the picture font is 0.34 cm high).
   static constexpr double kCharCm = 0.2;
+  static constexpr double kPadCm = 0.1;  // kept free after a text
 
   explicit LabelPlacer(Canvas& canvas) : canvas_(canvas) {}
   // Marks a region (centimetres from the top-left corner) that texts must not cover.
   void reserve(double leftCm, double topCm, double widthCm, double heightCm);
+  // Marks the square of half-side rCm round the point x, y (the picture's coordinates): a mark
+  // drawn there stays uncovered.
+  void reservePoint(double x, double y, double rCm);
   // Places `s` beside the point x, y (the picture's coordinates). False when it was dropped.
   bool text(double x, double y, const std::string& s, Color color = kBlack, bool optional = false);
 
