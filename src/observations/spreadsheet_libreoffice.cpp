@@ -223,7 +223,7 @@ struct LibreOfficeEngine::Impl {
     if (running()) return SheetStatus::Ok;
     const std::string script = findBridgeScript();
     const std::string python = findPython();
-    if (script.empty() || python.empty()) {
+    if (script.empty() || python.empty() || !executable(python)) {
       error = script.empty() ? "the bridge orvant_bridge.py is not found" : "python3 is not found";
       return SheetStatus::EngineMissing;
     }

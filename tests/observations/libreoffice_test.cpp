@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "model/calendar.h"
@@ -268,6 +269,45 @@ TEST_F(LibreOfficeTest, NoEngineProcessOutlivesTheProgram) {
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(groupGone(pgid)) << "engine group " << pgid << " still alive";
     if (!groupGone(pgid, 0)) ::kill(-pgid, SIGKILL);
+  }
+}
+
+// Without the engine (no LibreOffice, no python3-uno, no bridge): "Не найдена таблица" with the
+// path and one line naming the packages. Runs without LibreOffice too.
+TEST(LibreOfficeMissing, TheMessageNamesThePackages) {
+  test::TempDir dir;
+  dir.write("Tab/Almagest.xls", "not read");
+  // A Python without the uno module answers as the bridge does.
+  dir.write("python3", "#!/bin/sh\nprintf 'ERR\\tNOUNO\\tNo module named uno\\n'\n");
+  fs::permissions(dir.path() / "python3", fs::perms::owner_all);
+  struct Env {
+    const char* name;
+    std::string old;
+    bool had;
+    Env(const char* n, const std::string& value) : name(n), had(std::getenv(n) != nullptr) {
+      if (had) old = std::getenv(n);
+      ::setenv(n, value.c_str(), 1);
+    }
+    ~Env() { had ? (void)::setenv(name, old.c_str(), 1) : (void)::unsetenv(name); }
+  };
+  for (int variant : {0, 1, 2}) {
+    SCOPED_TRACE(variant);
+    std::optional<Env> env;
+    if (variant == 0) env.emplace("ORVANT_BRIDGE", (dir.path() / "no_bridge.py").string());
+    if (variant == 1) env.emplace("ORVANT_PYTHON", (dir.path() / "python3").string());
+    if (variant == 2) env.emplace("ORVANT_PYTHON", (dir.path() / "no_python3").string());
+    State s;
+    test::RecordingSink sink;
+    s.sink = &sink;
+    s.workDir = dir.str();
+    s.TabEngine = std::make_shared<LibreOfficeEngine>();
+    SourceScreen scr;
+    EXPECT_FALSE(SelectTab(s, scr, 4));
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].first, "Не найдена таблица\n" +
+                                          (dir.path() / "Tab/Almagest.xls").string() +
+                                          "\nУстановите пакеты: libreoffice-calc-nogui python3-uno");
+    EXPECT_EQ(sink.messages[0].second, "Orvant6");
   }
 }
 

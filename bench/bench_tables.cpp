@@ -1,0 +1,112 @@
+// Ancient-table evaluations through LibreOffice Calc.
+//
+//   BM_FirstEvaluation   a fresh engine (bridge and soffice with a new private profile) started,
+//                        the Almagest workbook opened and evaluated once: what the first table
+//                        step of a program session costs.
+//   BM_ThirtyYearRun     the Sun (and the Moon) of the Almagest workbook at the default step of
+//                        1.28 days over 30 years (8 560 evaluations, one round trip each), the
+//                        dates stepped in the Egyptian calendar as the processing steps them.
+//
+// The workbook is converted from data/workbooks/Almagest.fods once. Without LibreOffice the
+// benchmarks report the reason and skip.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "model/calendar.h"
+#include "model/state.h"
+#include "observations/sources.h"
+#include "observations/spreadsheet.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orvant;
+
+// The work directory with Tab/Almagest.xls, made once; empty with the reason when impossible.
+struct Prepared {
+  fs::path dir;
+  std::string error;
+};
+
+const Prepared& prepared() {
+  static const Prepared p = [] {
+    Prepared r;
+    r.dir = fs::temp_directory_path() / ("orvant-bench-tables-" + std::to_string(::getpid()));
+    fs::create_directories(r.dir / "Tab");
+    const fs::path source =
+        fs::path(__FILE__).parent_path().parent_path() / "data/workbooks/Almagest.fods";
+    LibreOfficeEngine engine;
+    if (engine.convert(source.string(), (r.dir / "Tab/Almagest.xls").string(), r.error) !=
+        SheetStatus::Ok) {
+      std::error_code ec;
+      fs::remove_all(r.dir, ec);
+      r.dir.clear();
+    }
+    return r;
+  }();
+  static const struct Cleanup {
+    ~Cleanup() {
+      std::error_code ec;
+      if (!p.dir.empty()) fs::remove_all(p.dir, ec);
+    }
+  } cleanup;
+  return p;
+}
+
+void BM_FirstEvaluation(benchmark::State& st) {
+  const Prepared& p = prepared();
+  if (p.dir.empty()) return st.SkipWithError(("no LibreOffice: " + p.error).c_str());
+  for (auto _ : st) {
+    State s;
+    s.workDir = p.dir.string();
+    s.TabEngine = std::make_shared<LibreOfficeEngine>();
+    SourceScreen scr;
+    scr.objectNo = 0;
+    if (!SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str());
+    benchmark::DoNotOptimize(s.Lk[0]);
+    TabClose(s);
+    s.TabEngine.reset();  // stops the engine: part of the cost of a session, not of the first step
+  }
+}
+BENCHMARK(BM_FirstEvaluation)->Iterations(3)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_ThirtyYearRun(benchmark::State& st) {
+  const Prepared& p = prepared();
+  if (p.dir.empty()) return st.SkipWithError(("no LibreOffice: " + p.error).c_str());
+  const int object = static_cast<int>(st.range(0));
+  State s;
+  s.workDir = p.dir.string();
+  s.TabEngine = std::make_shared<LibreOfficeEngine>();
+  SourceScreen scr;
+  scr.objectNo = object;
+  if (!SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str());
+  const double step = 1.28;
+  const int steps = static_cast<int>(30 * 365.25 / step);
+  for (auto _ : st) {
+    double jd = s.JDep;
+    for (int i = 0; i < steps; ++i) {
+      jd += step;
+      DateFromJD(s, jd);
+      s.YearNab = s.Year;
+      s.MonthNab = s.Month;
+      s.DayNab = s.Day;
+      s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
+      s.JD = jd;
+      if (!TabEval(s)) return st.SkipWithError(s.lastMessage.c_str());
+      benchmark::DoNotOptimize(s.Lk[object]);
+    }
+  }
+  st.counters["evaluations"] = steps;
+  // Shown as seconds per 1000 evaluations, that is milliseconds per evaluation.
+  st.counters["per_1000_evaluations"] = benchmark::Counter(
+      static_cast<double>(steps) * 1e-3, benchmark::Counter::kIsIterationInvariantRate |
+                                             benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ThirtyYearRun)->Arg(0)->Arg(11)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
