@@ -543,3 +543,41 @@ TEST(ReductionSteps, PlanParametersFromTheTheoryReproduceIt) {
 
 }  // namespace
 }  // namespace orvant
+
+namespace orvant {
+namespace {
+
+// A trace file that stops taking lines in the middle of a run: "Ошибка решения уравнений", the
+// loop ends, the sums keep the passes before, and the file keeps whole lines only.
+TEST(ReductionFiles, TraceRefusedMidRunEndsTheLoopWithTheSumsKept) {
+  WorkDir dir;
+  State s;
+  s.workDir = dir.path.string();
+  setETcoefDefaults(s);
+  test::writeObsFile(dir.path, "GREN4_G_100.txt", 1995, 2000, test::marsRecords(6));
+  ChooseSrcObs(s);
+  SourceScreen scr;
+  scr.objectNo = 4;
+  ASSERT_TRUE(SelectObs(s, scr, 1));
+  ReductionInputs in;
+  in.Npl = 4;
+  in.Year = 1995;
+  PassOptions o;
+  o.trace = true;
+  PlainObserver obs(o);
+  const fs::path trace = dir.path / "Dat" / "Ras_data_GREN4_100.txt";
+  obs.onPass = [&](const ObservationRun& run, const PassResult&) {
+    if (run.acc().Nok == 2) fs::permissions(trace, fs::perms::owner_read);
+  };
+  ObservationRun run(s);
+  ASSERT_TRUE(run.start(in, obs));
+  EXPECT_EQ(run.loop(obs), LoopEnd::Failed);
+  EXPECT_EQ(s.lastMessage, kMsgPassFailed);
+  EXPECT_EQ(s.lastTitle, kTitle70);
+  EXPECT_EQ(run.acc().Nok, 2);
+  fs::permissions(trace, fs::perms::owner_all);
+  EXPECT_EQ(countLines(trace), 6 + 2 * 13);
+}
+
+}  // namespace
+}  // namespace orvant
