@@ -7,6 +7,7 @@
 #include "initial/moon_data_screen.h"
 #include "initial/system_velocity_screen.h"
 #include "observations/observation_screen.h"
+#include "observations/obs_plan_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
 #include "help/button_reference_screen.h"
@@ -39,6 +40,7 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<help::FilesScreen>(help::kFilesScreen);
   workbench.add<ObservationScreen>(kObservationScreen);
   workbench.add<ConverterScreen>(12);
+  workbench.add<ObsPlanScreen>(kObsPlanScreen);
   workbench.add<simulation::EllipseScreen>(simulation::kEllipseScreen);
   workbench.add<design::OptimisationScreen>(15);
   workbench.add<EclipseScreen>(kEclipseScreen);

@@ -199,6 +199,7 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("MdR", "MdR,тыс.км/см", "50").in("gPic").at(7, 2).chars(4);
 
   hidden("dmyHidden", [this] { dmyToJd(); });
+  declarePlanControls();
 }
 
 void ObservationScreen::opened() {

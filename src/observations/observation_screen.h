@@ -7,8 +7,10 @@
 // counts and the speed; it draws the residual picture, the orbit or horizon view and the three
 // distributions of "++Статистика" (observation_screen_drawing.cpp).
 //
-// Ids other screens use: "dmyHidden" (changed by the plan screen 13: performs "DMY->JD"), the
-// date fields "Day", "Month", "Year", "YearEnd", the criterion "criterion" and "Prec".
+// Ids other screens use: "dmyHidden" (changed by the plan screen 13: performs "DMY->JD"),
+// "planListHidden" (changed by screen 13: prints the plan listing), the date fields "Day",
+// "Month", "Year", "YearEnd", the criterion "criterion", "Prec", and "expFrom", "expTo" (the
+// experiments of a plan).
 #pragma once
 
 #include <array>
@@ -81,6 +83,17 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
   void drawHorizonView(const PassResult& r);
   void drawDistributions(double K);
   void plotPoint(int series, double x, double y, ui::Color c);
+
+  // ---- the experiments of a plan of screen 13 (observation_screen_plan.cpp) ----
+  void declarePlanControls();   // the controls of the series, at the end of the constructor
+  void runExperiments();        // "Выполнить эксперименты с"
+  void runExperiment(int u, int last);  // one experiment, then the next one queued
+  void endExperiments(bool completed);
+  void planRegression();        // "Найти коэффициенты уравнения регрессии"
+  void planGraphs();            // "Построить графики при X(i)=X(i)opt"
+  void planListing();           // the second hidden field "planListHidden"
+  void planText(double units, const std::string& text, double xCm = 0, ui::Color c = ui::kBlack);
+  bool seriesRunning_ = false;
 
   // ---- ReductionObserver ----
   PassOptions passOptions() override;
