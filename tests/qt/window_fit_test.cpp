@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "../ui/demo_screen.h"
+#include "ui/qt/qt_canvas.h"
 #include "model/state.h"
 #include "ui/qt/qt_form.h"
 #include "ui/workbench.h"
@@ -78,6 +79,24 @@ TEST(WindowFit, ClosingTheWindowStopsItsRunningLoop) {
   EXPECT_LT(demo.steps, 100000);
   EXPECT_EQ(state.kStop, 1);
   EXPECT_FALSE(f.window()->isVisible());
+}
+
+// Shapes of an absurd scale (a plot with Ymin = 1e20): what reaches the image is drawn, the rest
+// is left out, and the painter never sees the far coordinates.
+TEST(WindowFit, FarShapesAreClippedToThePicture) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  PictureWidget view;
+  QtCanvas pic(4, 3, &view);
+  pic.setOrigin(0, 3);  // y upward from the lower-left corner, 1 unit per cm
+  pic.line(0, 0, 1e20, 1e20, kRed);  // the diagonal through the picture, on to 1e20 cm
+  pic.text(1e20, -1e20, "X1");
+  pic.circle(2, 1.5, 1e9, kBlue);
+  const QImage& img = pic.image();
+  const int k = static_cast<int>(Canvas::kPixelsPerCm);
+  bool red = false;  // the diagonal crosses column k (1 cm) near 1 cm above the lower edge
+  for (int y = img.height() - k - 4; y <= img.height() - k + 2; ++y) red = red || img.pixelColor(k, y) == QColor(255, 0, 0);
+  EXPECT_TRUE(red);
+  EXPECT_EQ(img.pixelColor(img.width() - 2, 2), QColor(255, 255, 255));    // nothing else drawn
 }
 
 }  // namespace
