@@ -252,6 +252,7 @@ bool EclipseScreen::readSettings(EclipseSettings& set) {
 }
 
 void EclipseScreen::start() {
+  if (running_) return;
   State& s = state();
   ui::Form& f = form();
   EclipseSettings set;
@@ -340,6 +341,7 @@ void EclipseScreen::start() {
 }
 
 void EclipseScreen::resume(bool oneStep) {
+  if (running_) return;
   if (!prepared_) return form().message(kMsgEclBadInput, kTitle70);
   direction_ = form().option("dir") == 1 ? -1 : 1;
   state().kStop = oneStep ? 1 : 0;
@@ -349,6 +351,11 @@ void EclipseScreen::resume(bool oneStep) {
 void EclipseScreen::loop() {
   State& s = state();
   ui::Form& f = form();
+  running_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{running_};
   for (;;) {
     // The date of the step.
     const int16 ct = s.CalType;

@@ -60,6 +60,7 @@ class EclipseScreen : public ui::Screen {
   bool logParam_ = false, logTimeYer_ = false;
   double minSep_ = 0, minSepJD_ = 0;
   int steps_ = 0;
+  bool running_ = false;     // the loop runs (a press meanwhile starts no second loop)
 };
 
 }  // namespace orvant

@@ -12,6 +12,7 @@
 #include "earthrotation/eclipse_finder.h"
 #include "earthrotation/etut.h"
 #include "eclipse_bench.h"
+#include "ephemeris/perturbations.h"
 
 namespace orvant::test {
 namespace {
@@ -276,6 +277,53 @@ TEST(EclipseFinder, CommandLineFindsTheEclipseWithItsContacts) {
   // eclipse_reference_test.cpp), to the tenth of a second printed.
   EXPECT_NE(out.find("Солнечное  2006-03-29  T    10:12:09"), std::string::npos) << out;
   EXPECT_NE(out.find("11:24:34"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace orvant::test
+
+namespace orvant::test {
+namespace {
+
+TEST(EclipseStep, PeriodicCorrectionsMoveTheMoonAndThePlanet) {
+  // Only the evection of the Moon (1 deg x sin(L - 2D)) and the first term of Venus's first
+  // perturber (0.5 deg x sin(L - 2 D1)) are set; the step with the corrections differs from the
+  // plain one by exactly those sums in the geometric geocentric (Moon) and heliocentric (Venus)
+  // longitudes.
+  State s;
+  screenDiameters(s);
+  setETcoefDefaults(s);
+  s.dLdB.fill(0);
+  for (auto& row : s.PertDL) row.fill(0);
+  s.dLdB[3] = 1.0;
+  s.PertDL[1][20 + 1] = 0.5;
+  EclipseSettings set;
+  set.theory = EclTheory::Kin0p;
+  const double jd = 2453823.9;
+  ASSERT_EQ(eclipseBegin(s, set, jd), EclStatus::Ok);
+  EclipseStep plain, moon;
+  ASSERT_EQ(eclipseStep(s, set, jd, plain), EclStatus::Ok);
+  set.dLl = true;
+  ASSERT_EQ(eclipseStep(s, set, jd, moon), EclStatus::Ok);
+  const MoonPertAngles a = MoonAngles(s);
+  // The geometric geocentric longitude of the Moon (from the Earth's centre) gains the term; the
+  // light-time and the Earth-Moon split do not change it.
+  const double want = std::sin(a.L - 2 * a.D);
+  EXPECT_NEAR(moon.L[kStGeoJ2000][1] - plain.L[kStGeoJ2000][1], want, 1e-9);
+  // Venus: heliocentric longitude + 0.5 sin(L - 2 D1), seen from the Earth as a shift.
+  set.dLl = false;
+  set.k = 2;
+  EclipseStep v0, v1;
+  ASSERT_EQ(eclipseStep(s, set, jd, v0), EclStatus::Ok);
+  set.dLp = true;
+  s.Ipl21[2] = 3;
+  s.Ipl22[2] = 5;
+  ASSERT_EQ(eclipseStep(s, set, jd, v1), EclStatus::Ok);
+  const PlanetPertAngles p = PlanetAngles(s, 2);
+  const double helio0 = std::atan2(v0.object[1], v0.object[0]) * 180 / M_PI;
+  const double helio1 = std::atan2(v1.object[1], v1.object[0]) * 180 / M_PI;
+  EXPECT_NEAR(helio1 - helio0, 0.5 * std::sin(p.L - 2 * p.D1), 1e-9);
+  EXPECT_GT(std::fabs(v1.L[kStGeoJ2000][1] - v0.L[kStGeoJ2000][1]), 1e-3);
 }
 
 }  // namespace
