@@ -90,7 +90,10 @@ EllipseScreen::EllipseScreen(State& s, ui::Workbench& wb)
   button("clear", "Очистить рисунки", [this] { clearPictures(); })
       .in("gCmd").at(2, 0)
       .tip("Стереть оба рисунка и нарисовать их оси заново");
-  button("close", "Закрыть форму", [this] { close(); })
+  button("close", "Закрыть форму", [this] {
+    state().kStop = 1;  // a running loop ends with the window
+    close();
+  })
       .in("gCmd").at(2, 1)
       .tip("Закрыть окно сравнения эллипса и эксцентра");
 
@@ -159,7 +162,7 @@ void EllipseScreen::start() {
   started_ = true;
   state().kStop = 0;
   clearPictures();
-  loop();
+  if (!running_) loop();  // pressed while running: the running loop goes on from t = 0
 }
 
 void EllipseScreen::stop() { state().kStop = 1; }
@@ -167,7 +170,7 @@ void EllipseScreen::stop() { state().kStop = 1; }
 void EllipseScreen::resume() {
   if (!started_) return start();
   state().kStop = 0;
-  loop();
+  if (!running_) loop();
 }
 
 void EllipseScreen::oneStep() {
@@ -183,19 +186,21 @@ void EllipseScreen::oneStep() {
     clearPictures();
   }
   state().kStop = 1;
-  loop();
+  if (!running_) loop();  // pressed while running: the running loop stops after its step
 }
 
 void EllipseScreen::loop() {
+  running_ = true;
   for (;;) {
     if (!step()) {
       state().kStop = 1;
-      return;
+      break;
     }
-    if (state().kStop == 1) return;
+    if (state().kStop == 1) break;
     form().processEvents();
-    if (state().kStop == 1) return;
+    if (state().kStop == 1) break;
   }
+  running_ = false;
 }
 
 bool EllipseScreen::step() {

@@ -59,6 +59,7 @@ class EllipseScreen : public ui::Screen {
   Inputs in_;
   bool equant_ = false;
   bool started_ = false;
+  bool running_ = false;  // the loop is running (a command pressed meanwhile does not nest one)
   double t_ = 0;
   EllipsePoint last_;
 };
