@@ -166,6 +166,33 @@ TEST(ObservationScreenTest, StopBetweenPassesAndContinue) {
   EXPECT_EQ(b.state.kObsOpen, 0);
 }
 
+TEST(ObservationScreenTest, AnimatedViewsOfTheOrbitsAndOfTheHorizon) {
+  Bench b;
+  test::writeObsFile(b.dir.path, "GREN4_G_100.txt", 1995, 2000, test::marsRecords(3));
+  b.chooseGren();
+  ui::Form& f = b.form();
+  f.tick("noAnimation", false);
+  f.tick("visibility", true);
+  f.type("Hpl", "-90");
+  f.choose("view", 0);  // "ТОПО ГОР"
+  f.press("start");
+  auto& view = static_cast<ui::MemoryForm&>(f).memoryCanvas("bodies");
+  bool south = false;
+  for (const auto& s : view.shapes()) south = south || s.text == "Юг";
+  EXPECT_TRUE(south);
+  EXPECT_FALSE(f.text("Hgor").empty());
+  EXPECT_EQ(f.text("Nok"), "3");
+  f.choose("view", 1);  // "ГЕО ЭКЛ": the Sun, the Earth and Mars
+  b.state.kStop = 0;
+  f.press("jd0");
+  f.choose("obs", 2);
+  f.choose("obs", 1);
+  f.press("start");
+  int bodies = 0;
+  for (const auto& s : view.shapes()) bodies += s.type == ui::Shape::Type::Circle && s.filled;
+  EXPECT_EQ(bodies, 3);
+}
+
 TEST(ObservationScreenTest, DateConversions) {
   Bench b;
   ui::Form& f = b.form();
