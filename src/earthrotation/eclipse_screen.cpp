@@ -140,7 +140,7 @@ EclipseScreen::EclipseScreen(State& s, ui::Workbench& wb)
       .span(1, 2).inColumns(2).tip("система координат рисунка смещений");
   options("uet", "", {"ut", "et"}, 0).in("gDraw").at(1, 2).inColumns(2)
       .tip("подпись времени на рисунке: всемирное или эфемеридное");
-  scroll("scale", "Масштаб = 10 млн.км/см", 1, 200, 10).in("gDraw").at(1, 3)
+  scroll("scale", "Масштаб = 120 млн.км/см", 1, 200, 120).in("gDraw").at(1, 3)
       .tip("масштаб гелиоцентрического рисунка");
   group("gCmd", "").at(1, 0);
   button("etut", "Выбрать зависимости для  ET1 - UT и  ET2 - UT",
