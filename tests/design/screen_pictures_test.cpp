@@ -95,17 +95,6 @@ TEST(PlansScreenPicture, CurvesOfAHugeYminAreDrawnInBoundedTime) {
   for (std::size_t i = 1; i < heights.size(); ++i) EXPECT_GE(heights[i] - heights[i - 1], 0.4);
 }
 
-TEST(PlansScreenPicture, StackedLabelsAreBoundedAndApart) {
-  std::vector<double> placed;
-  for (int i = 0; i < 6; ++i) stackedLabel(placed, 3);
-  std::sort(placed.begin(), placed.end());
-  for (std::size_t i = 1; i < placed.size(); ++i) EXPECT_GE(placed[i] - placed[i - 1], 0.4);
-  std::vector<double> far;
-  EXPECT_EQ(stackedLabel(far, 1e30), kLabelHighCm);
-  EXPECT_EQ(stackedLabel(far, -1e30), kLabelLowCm);
-  EXPECT_EQ(stackedLabel(far, std::nan("")), kLabelHighCm + 0.45);  // the edge was taken
-}
-
 // ---- screen 15 ----
 
 // Screen 2 reduced to the contract with screen 15: it records the masses of each start and ends
@@ -241,25 +230,6 @@ TEST(OptimisationScreenPicture, CriterionValuesAndCurveLabelsDoNotOverlap) {
   ASSERT_EQ(labels.size(), 4u);
   for (std::size_t i = 0; i < labels.size(); ++i)
     for (std::size_t j = i + 1; j < labels.size(); ++j) EXPECT_FALSE(overlap(labels[i], labels[j]));
-}
-
-TEST(LabelPlacer, NamesAroundCrowdedPointsStayApartWithinBoundedTries) {
-  ui::MemoryCanvas pic(20, 20);
-  pic.setView(-10, 10, 10, -10);
-  ui::LabelPlacer names(pic);
-  for (int i = 0; i < 8; ++i) names.text(0.01 * i, 0, "Планета" + std::to_string(i));
-  // Eighty texts at one point: the places run out, optional ones are dropped, others still drawn.
-  int dropped = 0;
-  for (int i = 0; i < 80; ++i) dropped += names.text(0, 0, "x", ui::kBlack, true) ? 0 : 1;
-  EXPECT_GT(dropped, 0);
-  std::vector<ui::Shape> t;
-  for (const ui::Shape& s : pic.shapes())
-    if (s.type == ui::Shape::Type::Text) t.push_back(s);
-  for (std::size_t i = 0; i < 8; ++i)
-    for (std::size_t j = i + 1; j < 8; ++j) EXPECT_FALSE(overlap(t[i], t[j])) << i << " " << j;
-  // A moved name has a leader line back to its point.
-  EXPECT_TRUE(std::any_of(pic.shapes().begin(), pic.shapes().end(),
-                          [](const ui::Shape& s) { return s.type == ui::Shape::Type::Line; }));
 }
 
 }  // namespace

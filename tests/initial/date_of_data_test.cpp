@@ -2,6 +2,7 @@
 // "Загрузить на заданную дату" shares with "G->J".
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -76,6 +77,27 @@ TEST(DateOfData, LoadNormalisesTheDateAsGToJDoesAndRefusesAMonthBeyondTheTable) 
   // G->J on the same boxes gives the same Julian date.
   f.press("GJ");
   EXPECT_EQ(f.text("JD"), "2451576");
+}
+
+// The picture of screen 1 at the start: the inner planets crowd round the Sun at the default scale;
+// their names are kept apart (boxes of 0,2 cm a character, a line of 0,45 cm, as the picture's font).
+TEST(DateOfData, NamesOnThePictureDoNotOverlap) {
+  ScreenBench b;
+  b.first();
+  std::vector<ui::Shape> names;
+  for (const ui::Shape& s : dynamic_cast<ui::MemoryForm&>(b.first()).memoryCanvas("pic").shapes())
+    if (s.type == ui::Shape::Type::Text) names.push_back(s);
+  ASSERT_GE(names.size(), 10u);
+  const auto width = [](const std::string& t) {
+    return 0.2 * static_cast<double>(std::count_if(t.begin(), t.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+  };
+  for (std::size_t i = 0; i < names.size(); ++i)
+    for (std::size_t j = i + 1; j < names.size(); ++j) {
+      const ui::Shape &a = names[i], &c = names[j];
+      const bool cover = a.cx1 < c.cx1 + width(c.text) - 1e-9 && c.cx1 < a.cx1 + width(a.text) - 1e-9 &&
+                         a.cy1 < c.cy1 + 0.45 - 1e-9 && c.cy1 < a.cy1 + 0.45 - 1e-9;
+      EXPECT_FALSE(cover) << a.text << " / " << c.text;
+    }
 }
 
 }  // namespace

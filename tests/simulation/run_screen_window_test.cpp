@@ -133,14 +133,5 @@ TEST(RunWindow, APlotThatLeavesThePictureWidensItsScaleUnlessTyped) {
   for (const ui::Shape& s : b.graphLines()) EXPECT_LE(std::fabs(s.y1), 9.0);
 }
 
-TEST(RunWindow, EasyScales) {
-  EXPECT_EQ(ui::niceScale(16667), 20000);
-  EXPECT_EQ(ui::niceScale(20000), 20000);
-  EXPECT_EQ(ui::niceScale(126.7), 200);
-  EXPECT_EQ(ui::niceScale(0.0031), 0.005);
-  EXPECT_EQ(ui::niceScale(5.000001), 10);
-  EXPECT_EQ(ui::niceScale(0), 0);
-}
-
 }  // namespace
 }  // namespace orvant::test
