@@ -88,11 +88,15 @@ bool parseEt(State& s, int n, const std::string& text, EclipseSettings& set, std
   const ETUTOption& o = kETUTOptions[static_cast<std::size_t>(std::labs(p))];
   if (!setETcoef(s, n, static_cast<int>(std::labs(p)), o.a0, o.a1, o.a2, o.T0year, reversed))
     return false;
-  static const char* names[6] = {"задано", "1939: 24.35+72.32*(T-1900)+29.95*(T-1900)^2",
+  static const char* names[6] = {"задано вручную", "1939: 24.35+72.32*(T-1900)+29.95*(T-1900)^2",
                                  "1997: 31.5*(T-1800)^2", "2010: 31.5*(T-1800)^2 (планеты)",
                                  "2010: 31.5*(T-1800)^2 (Земля)",
                                  "кусочная аппроксимация и прогноз"};
   name = std::string(reversed ? "-(" : "") + names[std::labs(p)] + (reversed ? ")" : "");
+  if (p == 0)
+    name += ": " + basicNumber(o.a0) + "+" + basicNumber(o.a1) + "*(T-" +
+            std::to_string(o.T0year) + ")+" + basicNumber(o.a2) + "*(T-" +
+            std::to_string(o.T0year) + ")^2";
   return true;
 }
 
