@@ -26,6 +26,8 @@ std::string rowId(std::string_view stem, int i) { return std::string(stem) + std
 
 ObsPlanScreen::ObsPlanScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "План эксперимента наблюдений"), signs_(design::fillSignTables()) {
+  // At the start the plan is over the perihelion and the mean longitude.
+  plan_.v.tick[4] = plan_.v.tick[7] = true;
   group("gPlan", "План").at(0, 0);
   field("k", "План №", "1").in("gPlan").at(0, 0).chars(4);
   field("e", "Опыт №", "1").in("gPlan").at(0, 2).chars(4);

@@ -168,7 +168,7 @@ void ObservationScreen::planRegression() {
   const int lastCol = plan.plan.lastColumn();
   planText(0, design::kRegressionHeading);
   for (int c = 0; c <= lastCol; ++c)
-    planText(0.5 + c / 2.0, "b" + std::to_string(c) + "  =  " + six(reg.Breg[static_cast<std::size_t>(c)]));
+    planText(0.5 + c / 2.0, std::string("b").append(std::to_string(c)) + "  =  " + six(reg.Breg[static_cast<std::size_t>(c)]));
   const double base = 1 + (lastCol + 1) / 2.0;
   planText(base, "расчет", 0.4, ui::kRed);
   planText(base, "эксперимент", 2.4);
@@ -229,7 +229,7 @@ void ObservationScreen::planListing() {
   for (int i = 1; i <= kObsPlanRows; ++i) {
     const auto ii = static_cast<std::size_t>(i);
     const double sc = i == 1 ? MK : 1;
-    planText(2.5 + i / 2.0, "X" + std::to_string(i) + "  " + six(v.X0[ii] / sc) + "  " +
+    planText(2.5 + i / 2.0, std::string("X").append(std::to_string(i)) + "  " + six(v.X0[ii] / sc) + "  " +
                                 six(v.dX[ii] / sc) + "            Xopt" + std::to_string(i) +
                                 "  " + six(v.Xopt[ii]) + "  " + six(v.XoptNat[ii] / sc));
   }

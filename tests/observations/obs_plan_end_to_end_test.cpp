@@ -1,0 +1,287 @@
+// A plan of observation experiments end to end, headless through screens 10, 13 and 6: an
+// observatory series of Mars is made with a known longitude of perihelion (the template's value
+// plus 0.05 degrees), and screen 13's plan over AlfaP and AlfaL0, run by screen 10 experiment by
+// experiment, fitted and optimised, finds the perturbed value again; the optimum is stored as a
+// record that screen 6 loads. Screen 13's own commands and refusals are checked on the way.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "earthrotation/etut.h"
+#include "ephemeris/planet_perturbation_screen.h"
+#include "model/calendar.h"
+#include "model/state.h"
+#include "observations/obs_plan.h"
+#include "observations/obs_plan_screen.h"
+#include "observations/observation_screen.h"
+#include "observations/reduction.h"
+#include "observations/sources.h"
+#include "reduction_bench.h"
+#include "statistics/records.h"
+#include "statistics/statistics_screen.h"
+#include "ui/form.h"
+#include "ui/memory_form.h"
+#include "ui/workbench.h"
+
+namespace orvant {
+namespace {
+
+using test::WorkDir;
+namespace fs = std::filesystem;
+
+constexpr int kMars = 4;
+constexpr double kShiftAlfaP = 0.05;  // degrees added to the template's longitude of perihelion
+
+// The UT dates of the series: every ten days from 1995 January 1, 21 h, five years.
+std::vector<double> seriesDates(State& g) {
+  g.CalType = 0;
+  g.Hour0 = 0;
+  const double jd0 = JDfromDate(g, 1.875, 1, 1995);
+  std::vector<double> d;
+  for (int k = 0; k < 182; ++k) d.push_back(jd0 + 10.0 * k);
+  return d;
+}
+
+// Writes Obs/GREN4_G_100.txt with the places that the reduction gives for Mars with the orbit
+// parameters `par` (the "План" theory, J2000 epoch, JPL0 Earth, both aberrations and nutation):
+// first a file of the dates, then the same dates with the computed right ascension and
+// declination of the date.
+void makeSeries(const fs::path& dir, const std::array<double, 11>& par) {
+  State g;
+  g.workDir = dir.string();
+  setETcoefDefaults(g);
+  std::vector<std::string> dated;
+  const auto dates = seriesDates(g);
+  for (double jd : dates) {
+    ASSERT_TRUE(DateFromJD(g, jd));
+    dated.push_back(test::recordLine(g.Year, g.Month, static_cast<int>(g.Day), 21, 100, 10));
+  }
+  test::writeObsFile(dir, "GREN4_G_100.txt", 1995, 2000, dated);
+
+  SourceScreen scr;
+  scr.objectNo = kMars;
+  scr.fileNo = "100";
+  ChooseSrcObs(g);
+  ASSERT_TRUE(SelectObs(g, scr, 1)) << g.lastMessage;
+  ReductionInputs in;
+  in.Npl = kMars;
+  in.Day = 1.5;
+  in.Month = 1;
+  in.Year = 1995;
+  in.YearEnd = 2000;
+  in.ObsB = 51.477;
+  PassOptions o;
+  o.planet = PlanetTheory::Plan;
+  o.earth = EarthTheory::JPL0;
+  PlainObserver obs(o);
+  std::vector<std::string> records;
+  obs.onPass = [&](const ObservationRun&, const PassResult& r) {
+    records.push_back(test::recordLine(g.YearNab, g.MonthNab, static_cast<int>(g.DayNab), 21,
+                                       r.Lras, r.Bras));
+  };
+  setPlanParameters(obsPlanParameters);
+  ObservationRun run(g);
+  run.experiments().par = par;
+  ASSERT_TRUE(run.start(in, obs));
+  EXPECT_EQ(run.loop(obs), LoopEnd::SourceEnded);
+  ObsClose(g);
+  ASSERT_EQ(records.size(), dates.size());
+  test::writeObsFile(dir, "GREN4_G_100.txt", 1995, 2000, records);
+}
+
+struct Desk {
+  WorkDir dir;
+  State state;
+  ui::MemoryDesk desk;
+  ui::Workbench wb{state, desk.factory()};
+  Desk() {
+    state.workDir = dir.path.string();
+    wb.add<statistics::StatisticsScreen>(6);
+    wb.add<ObservationScreen>(kObservationScreen);
+    wb.add<ObsPlanScreen>(kObsPlanScreen);
+  }
+  ui::Form& obs() { return wb.show(kObservationScreen).form(); }
+  ui::Form& plan() { return wb.show(kObsPlanScreen).form(); }
+  ObsPlan& data() { return wb.screen<ObsPlanScreen>(kObsPlanScreen).plan(); }
+  std::string last() const { return desk.dialogs().empty() ? "" : desk.dialogs().back().text; }
+  std::size_t dialogs() const { return desk.dialogs().size(); }
+};
+
+// One round: build the plan, run its experiments, fit, optimise. Returns the natural optimum of
+// AlfaP (degrees).
+double round(Desk& d) {
+  ui::Form& p = d.plan();
+  EXPECT_TRUE(p.choose("type", 1));  // "Roto"
+  EXPECT_TRUE(p.press("create"));
+  const int Npt = d.data().plan.Npt;
+  EXPECT_EQ(d.obs().text("expTo"), std::to_string(Npt));
+  EXPECT_TRUE(d.obs().press("runExp"));
+  for (int u = 1; u <= Npt; ++u) EXPECT_TRUE(d.data().done[static_cast<std::size_t>(u)]) << u;
+  EXPECT_EQ(d.obs().text("expFrom"), "1");  // "JD = JD0" at the end
+  EXPECT_TRUE(d.obs().press("regression"));
+  EXPECT_TRUE(d.data().fitted);
+  EXPECT_TRUE(p.press("optimise"));
+  EXPECT_TRUE(d.data().optimised);
+  return d.data().v.XoptNat[4];
+}
+
+TEST(ObsPlanEndToEnd, PlanRecoversThePerturbedPerihelionAndStoresTheRecord) {
+  Desk d;
+  // Screen 10: Mars observed at Greenwich, the "План" theory, criterion dR as root mean square.
+  ui::Form& o = d.obs();
+  ui::Form& p = d.plan();
+  // Without a source the template is refused.
+  EXPECT_TRUE(p.press("fromTemplate"));
+  EXPECT_EQ(d.last(), "Выберете источник данных");
+  EXPECT_TRUE(p.press("write"));
+  EXPECT_EQ(d.last(), "Выберете источник данных наблюдений");
+
+  // The template at the start date gives the unperturbed parameters; the series is made with
+  // AlfaP + 0.05 degrees.
+  ObsPlanValues tv;
+  {
+    State g;
+    g.CalType = 0;
+    const double JD = JDfromDate(g, 1.5, 1, 1995);
+    ASSERT_TRUE(obsPlanTemplate(g, kMars, JD, false, tv));
+  }
+  std::array<double, 11> truth = tv.X0;
+  truth[4] += kShiftAlfaP;
+  makeSeries(d.dir.path, truth);
+
+  o.choose("kind", 1);
+  o.type("Npl", "4");
+  o.choose("obs", 1);
+  ASSERT_EQ(d.state.ObsName, "GREN");
+  o.type("Day", "1,5");
+  o.type("Month", "1");
+  o.type("Year", "1995");
+  o.choose("planet", 2);
+  o.choose("earth", 0);
+  o.type("ObsB", "51,477");
+  o.tick("rms", true);
+  o.tick("nutation", true);
+
+  // Template: the rows at the start date, the end year start + 20 on screen 10.
+  ASSERT_TRUE(p.press("fromTemplate"));
+  EXPECT_NEAR(d.data().v.X0[4], tv.X0[4], 1e-9);
+  EXPECT_EQ(o.text("YearEnd"), "2015");
+  EXPECT_EQ(d.data().description, "шаблон файла данных плана эксперимента");
+  o.type("YearEnd", "2000");
+  // One factor is too few.
+  p.tick("t7", false);
+  const std::size_t before = d.dialogs();
+  EXPECT_TRUE(p.press("create"));
+  EXPECT_EQ(d.dialogs(), before + 1);
+  EXPECT_EQ(d.last(), "К-во факторов должно быть от 2 до 6");
+  p.tick("t7", true);
+
+  // Round 1 over AlfaP (interval 0.1) and AlfaL0 (0.01); round 2 from the optimum with the
+  // intervals a fifth as wide.
+  const double first = round(d);
+  EXPECT_NEAR(first, truth[4], 0.02) << "round 1";
+  ASSERT_TRUE(p.press("zeroFromOpt"));
+  p.type("dX_4", "0,02");
+  p.type("dX_7", "0,002");
+  ASSERT_TRUE(p.press("optZero"));
+  const double second = round(d);
+  // The precision the second plan allows: the criterion (root mean square of dR) is a cone in the
+  // parameters, which a quadratic over a plan of half-width 0.02 degrees places to within a small
+  // part of that width.
+  EXPECT_NEAR(second, truth[4], 0.003) << "round 2";
+  EXPECT_NEAR(d.data().v.XoptNat[7], truth[7], 0.001);
+  std::printf("AlfaP: truth %.6f  round 1 %.6f  round 2 %.6f  (deg)\n", truth[4], first, second);
+
+  // The plan-experiment file of plan 1, experiment 2, and back.
+  p.type("k", "1");
+  p.type("e", "2");
+  ASSERT_TRUE(p.press("write"));
+  const fs::path file = d.dir.path / "Obs" / "Plan1" / "GREN4_100_2.dat";
+  ASSERT_TRUE(fs::exists(file)) << d.last();
+  const double savedX4 = d.data().v.X0[4];
+  p.type("X0_4", "1");
+  ASSERT_TRUE(p.press("fromFile"));
+  EXPECT_NEAR(d.data().v.X0[4], savedX4, 1e-9);
+  EXPECT_EQ(o.text("Year"), "1995");
+  EXPECT_EQ(o.text("YearEnd"), "2000");
+  p.type("e", "x");
+  ASSERT_TRUE(p.press("fromFile"));
+  EXPECT_EQ(d.last(), "Введите правильно номер плана и опыта");
+  ASSERT_TRUE(p.press("write"));
+  EXPECT_EQ(d.last(), "Задайте правильно номер плана и опыта");
+  p.type("e", "9");
+  ASSERT_TRUE(p.press("fromFile"));
+  EXPECT_EQ(d.last().rfind("Не могу найти файл\n", 0), 0u);
+  p.type("e", "2");
+
+  // "Добавить оптимальные параметры в файл": a record of Kin/Plan1/Orvant4Nab.txt that screen 6
+  // loads with the optimum's perihelion.
+  EXPECT_EQ(p.caption("addRecord"), "Добавить параметры в файл Orvant4Nab.txt");
+  ASSERT_TRUE(p.press("addRecord"));
+  statistics::RecordSeries series;
+  statistics::LoadChoice choice;
+  choice.N = kMars;
+  choice.source = statistics::Source::Kin;
+  choice.k = 1;
+  ASSERT_TRUE(statistics::loadSeries(d.state, series, choice)) << d.state.lastMessage;
+  ASSERT_EQ(series.NP, 1);
+  EXPECT_NEAR(series.records[0].Par[1], d.data().v.XoptNat[4], 1e-6);
+  EXPECT_NEAR(series.records[0].Par[5], d.data().v.XoptNat[1] / 1e9, 1e-6);
+  EXPECT_NEAR(series.JD0 + series.records[0].dT, d.state.JDep, 0.01);
+
+  // Without screen 22 the copy of the perturbation coefficients is refused.
+  ASSERT_TRUE(p.press("toForm22"));
+  EXPECT_EQ(d.last(), "Загрузите форму 22 (dLp)");
+}
+
+TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
+  Desk d;
+  d.wb.add<ephemeris::PlanetPerturbationScreen>(22);
+  ui::Form& o = d.obs();
+  ui::Form& p = d.plan();
+  p.tick("t2", true);
+  p.tick("t3", true);
+  ASSERT_TRUE(p.press("create"));  // four factors: rows 2, 3, 4, 7, orthogonal
+  ASSERT_EQ(d.data().plan.Nf, 4);
+  // "использовать тест": the standard polynomial (every coefficient 1) at the plan's coded rows,
+  // whose regression gives every coefficient back as 1.
+  o.tick("useTest", true);
+  ASSERT_TRUE(o.press("runExp"));
+  ASSERT_TRUE(o.press("regression"));
+  for (int c = 0; c <= d.data().plan.lastColumn(); ++c)
+    EXPECT_NEAR(d.data().reg.Breg[static_cast<std::size_t>(c)], 1, 1e-9) << c;
+  EXPECT_EQ(d.data().v.dX[4], 1);
+  ASSERT_TRUE(o.press("graphs"));
+
+  // The perturbation variant: the zero levels of rows 2..9 go to screen 22 for Mars, perturber 2.
+  d.wb.screen(22);
+  o.type("Npl", "4");
+  p.tick("pert", true);
+  p.choose("pertNo", 1);
+  for (int i = 2; i <= 9; ++i) p.type("X0_" + std::to_string(i), std::to_string(i) + ",5");
+  ASSERT_TRUE(p.press("toForm22"));
+  for (int j = 1; j <= 8; ++j)
+    EXPECT_DOUBLE_EQ(d.state.PertDL[2][static_cast<std::size_t>(40 + j)], j + 1.5) << j;
+  EXPECT_EQ(d.state.kodOTO, 1);
+  o.type("Npl", "7");  // objects above 4 have no coefficients
+  ASSERT_TRUE(p.press("toForm22"));
+  EXPECT_EQ(d.last(), "Загрузите форму 22 (dLp)");
+  // A box that is not a number.
+  p.type("VXsys", "abc");
+  ASSERT_TRUE(p.press("optimise"));
+  EXPECT_EQ(d.last(), "Задайте правильно данные для плана");
+}
+
+TEST(ObsPlanEndToEnd, EveryButtonHasItsLine) {
+  Desk d;
+  for (int n : {kObservationScreen, kObsPlanScreen})
+    for (const ui::Control& c : d.wb.screen(n).controls()) {
+      if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << n << " " << c.id;
+    }
+}
+
+}  // namespace
+}  // namespace orvant
