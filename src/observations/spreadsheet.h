@@ -83,7 +83,8 @@ class SpreadsheetEngine {
 // ---- LibreOffice Calc through the UNO bridge ----
 
 // Where the bridge script is looked for, first found wins:
-//   $ORVANT_BRIDGE; <executable dir>/../share/orvant/orvant_bridge.py;
+//   $ORVANT_BRIDGE; <executable dir>/../share/orvant/spreadsheet/orvant_bridge.py (the installed
+//   layout); <executable dir>/../share/orvant/orvant_bridge.py;
 //   <executable dir>/orvant_bridge.py; <source tree>/tools/spreadsheet/orvant_bridge.py.
 // Returns an empty string when none exists.
 std::string findBridgeScript();

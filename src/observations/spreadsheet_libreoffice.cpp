@@ -104,6 +104,7 @@ std::string findBridgeScript() {
   std::vector<fs::path> candidates;
   const fs::path exeDir = executableDir();
   if (!exeDir.empty()) {
+    candidates.push_back(exeDir / ".." / "share" / "orvant" / "spreadsheet" / name);
     candidates.push_back(exeDir / ".." / "share" / "orvant" / name);
     candidates.push_back(exeDir / name);
   }

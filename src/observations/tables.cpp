@@ -251,8 +251,9 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
   std::vector<CellValue> values;
   std::string error;
   SheetStatus st = tb.engine->exchange(tb.book, writes, reads, values, error);
-  if (st == SheetStatus::EngineFailed) {
-    // The engine died: it restarts on the next call; reopen the workbook there and try once more.
+  if (st == SheetStatus::EngineFailed || st == SheetStatus::BadRequest) {
+    // The engine died (it restarts on the next call), or it was restarted meanwhile for another
+    // workbook and no longer knows this one: reopen the workbook there and try once more.
     int sheets = 0;
     tb.book = 0;
     if (tb.engine->open(tb.path, tb.book, sheets, error) == SheetStatus::Ok)

@@ -314,6 +314,28 @@ TEST_F(TablesTest, AnEngineThatDiedIsRestartedOnceThenTheMessage) {
   EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицахAlBattani");
 }
 
+TEST_F(TablesTest, AWorkbookTheRestartedEngineForgotIsReopened) {
+  // Two sources share the engine (screens 10 and 16); the engine restarted for one of them
+  // and forgot the other's workbook.
+  scr.objectNo = 0;
+  ASSERT_TRUE(SelectTab(s, scr, entry("AlBattani")));
+  State other;
+  other.workDir = s.workDir;
+  other.TabEngine = engine;
+  other.NSheet = 10;
+  ASSERT_TRUE(TabOpen(other, "Wing"));
+  engine->failNext = true;  // dies in the exchange of the first source, forgetting both
+  date(905, 2, 3, 2051700.0);
+  ASSERT_TRUE(TabEval(s));
+  other.ObsName = "Wing";
+  other.Npl = 11;
+  other.YearNab = 1650;
+  other.MonthNab = 1;
+  other.DayNab = 1;
+  ASSERT_TRUE(TabEval(other));
+  EXPECT_NEAR(other.Lk[11], 12000 + 1650.0101, 1e-9);
+}
+
 TEST_F(TablesTest, NonFiniteDatesAreNotWritten) {
   scr.objectNo = 0;
   ASSERT_TRUE(SelectTab(s, scr, entry("AlBattani")));
