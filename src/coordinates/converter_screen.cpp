@@ -415,8 +415,7 @@ void ConverterScreen::copyBack() {
 
 void ConverterScreen::readAngle() {
   ui::Form& f = form();
-  const int form_ = f.option("angForm");
-  const AngleForm af = static_cast<AngleForm>(form_);
+  const AngleForm af = static_cast<AngleForm>(f.option("angForm"));
   const char* ids[3] = {"angRad", "", ""};
   int n = 1;
   switch (af) {

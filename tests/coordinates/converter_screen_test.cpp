@@ -247,7 +247,9 @@ TEST(ConverterScreen, AngleConverterMinusThirtyAndIntoTheLongitude) {
 TEST(ConverterScreen, EveryButtonHasItsHint) {
   Bench b;
   for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << c.id;
+    if (c.kind == ui::Kind::Button) {
+      EXPECT_FALSE(c.help.empty()) << c.id;
+    }
 }
 
 // ---- orvant-cli ----

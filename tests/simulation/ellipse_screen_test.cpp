@@ -206,7 +206,9 @@ TEST(EllipseScreen, BadInputIsRefusedWithTheOldTitleAndNothingChanges) {
 TEST(EllipseScreen, EveryButtonHasItsHint) {
   Bench b;
   for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << c.id;
+    if (c.kind == ui::Kind::Button) {
+      EXPECT_FALSE(c.help.empty()) << c.id;
+    }
 }
 
 }  // namespace

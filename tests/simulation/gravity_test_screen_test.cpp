@@ -159,7 +159,7 @@ TEST(GravityTestScreen, IterationsConvergeToTheRetardedDistanceOfUniformMotion) 
   for (int k = 1; k <= 8; ++k) {
     ASSERT_TRUE(f.press("iterate"));
     ASSERT_TRUE(b.desk.dialogs().empty()) << b.last();
-    for (const auto [I, J] : {std::pair{3, 5}, std::pair{5, 3}}) {
+    for (const auto& [I, J] : {std::pair{3, 5}, std::pair{5, 3}}) {
       const double d[3] = {s.X[J] - s.X[I], s.Y[J] - s.Y[I], s.Z[J] - s.Z[I]};
       const double V[3] = {s.VX[I], s.VY[I], s.VZ[I]};
       const double dv = d[0] * V[0] + d[1] * V[1] + d[2] * V[2];
@@ -169,10 +169,14 @@ TEST(GravityTestScreen, IterationsConvergeToTheRetardedDistanceOfUniformMotion) 
       const double rel = std::fabs(g.Tgr()[I][J] - T) / T;
       if (I == 3) {
         std::printf("[ retarded ] click %d: |T - T*|/T* = %.3g (T* = %.6f s)\n", k, rel, T);
-        if (k <= 3) EXPECT_LT(rel, previous * 3e-3) << k;  // contraction ~|V|/c = 1.4e-3
+        if (k <= 3) {
+          EXPECT_LT(rel, previous * 3e-3) << k;  // contraction ~|V|/c = 1.4e-3
+        }
         previous = std::max(rel, 1e-300);
       }
-      if (k >= 5) EXPECT_LT(rel, 1e-14) << k;
+      if (k >= 5) {
+        EXPECT_LT(rel, 1e-14) << k;
+      }
       EXPECT_NEAR(g.Lgr()[I][J], c * g.Tgr()[I][J], 1e-6 * g.Lgr()[I][J]);
     }
   }
@@ -235,7 +239,9 @@ TEST(GravityTestScreen, FirstApproximationRefusesCoincidentBodiesAndBadBoxes) {
 TEST(GravityTestScreen, EveryButtonHasItsHint) {
   Bench b;
   for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << c.id;
+    if (c.kind == ui::Kind::Button) {
+      EXPECT_FALSE(c.help.empty()) << c.id;
+    }
 }
 
 }  // namespace
