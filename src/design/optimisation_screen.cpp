@@ -93,26 +93,33 @@ OptimisationScreen::OptimisationScreen(State& s, ui::Workbench& wb)
 
   group("plan", "План").at(1, 0);
   options("PlanType", "", {"Orto", "Roto"}, 0).in("plan").at(0, 0).inColumns(2);
-  button("build", "1-Создать план", [this] { buildPlan(); }).in("plan").at(0, 1);
-  button("load", "2-Загрузить параметры плана №", [this] { loadPlanFile(); }).in("plan").at(1, 0);
+  button("build", "1-Создать план", [this] { buildPlan(); }).in("plan").at(0, 1)
+      .tip("Создать план экспериментов выбранного типа");
+  button("load", "2-Загрузить параметры плана №", [this] { loadPlanFile(); }).in("plan").at(1, 0)
+      .tip("Загрузить уровни и веса плана из файла Plan<k>/OrvantPlan<k>.dat");
   field("planNo", "", "1").in("plan").at(1, 1).chars(5);
-  button("save", "Сохранить", [this] { savePlanFile(); }).in("plan").at(1, 2);
+  button("save", "Сохранить", [this] { savePlanFile(); }).in("plan").at(1, 2)
+      .tip("Сохранить уровни и веса плана в файл Plan<k>/OrvantPlan<k>.dat");
   button("loadNab", "3-Загрузить наблюдаемые вековые смещения параметров орбит планет",
          [this] { loadObserved(); })
-      .in("plan").at(2, 0).span(1, 2);
+      .in("plan").at(2, 0).span(1, 2)
+      .tip("Загрузить наблюдаемые вековые смещения выбранного источника");
   options("nabSource", "", {"New", "JPL", "Kin"}, 0).in("plan").at(2, 2).inColumns(3);
 
   group("series", "Эксперименты").at(2, 0);
   button("run", "4-1-Выполнить на математической модели (форма2) эксперименты с №",
          [this] { runSeries(); })
-      .in("series").at(0, 0);
+      .in("series").at(0, 0)
+      .tip("Выполнить на модели (экран 2) опыты плана с первого по последний номер");
   field("expFrom", "", "1").in("series").at(0, 1).chars(4);
   field("expTo", "по №", "1").in("series").at(0, 2).chars(4);
   label("progress", "").in("series").at(1, 0).span(1, 3);
   button("weights", "Весовые коэффициенты и данные моделирования *", [this] { openWeights(); })
-      .in("series").at(2, 0);
+      .in("series").at(2, 0)
+      .tip("Открыть весовые коэффициенты и данные моделирования (экран 19)");
   button("allShifts", "Рассчитать смещения всех экспериментов", [this] { computeAllShifts(); })
-      .in("series").at(3, 0);
+      .in("series").at(3, 0)
+      .tip("Рассчитать вековые смещения планеты во всех опытах плана");
   field("shiftPlanet", "планета №", "1").in("series").at(3, 1).chars(3);
   field("NCP0", "с разбивкой выборки на группы по", "1").in("series").at(4, 0).chars(4);
   options("fitKind", "", {"const", "лин", "квад"}, 1).in("series").at(4, 1).inColumns(3);
@@ -129,17 +136,23 @@ OptimisationScreen::OptimisationScreen(State& s, ui::Workbench& wb)
   options("form", "", {"Y", "dY", "dY^2", "Abs(dY)"}, 2).in("crit").at(2, 0).inColumns(4);
   options("data", "", {"теста", "модели"}, 1).in("crit").at(3, 0).inColumns(2);
   button("criterion", "4-2- Рассчитать критерий оптимизации по данным", [this] { computeCriterion(); })
-      .in("crit").at(4, 0);
+      .in("crit").at(4, 0)
+      .tip("Рассчитать критерий оптимизации по наблюдаемым и рассчитанным смещениям");
   field("scale", "М, ед/см", "").in("crit").at(5, 0).chars(12);
   field("Ymin", "Ymin", "").in("crit").at(6, 0).chars(12);
 
   group("acts", "").at(4, 0);
-  button("fit", "5- Найти коэффициенты уравнения регрессии", [this] { fit(); }).in("acts").at(0, 0);
-  button("optimise", "6- Оптимизировать параметры", [this] { optimiseFactors(); }).in("acts").at(1, 0);
-  button("copyOpt", "7- задать X0(i) = X(i)opt", [this] { copyOptimum(); }).in("acts").at(2, 0);
+  button("fit", "5- Найти коэффициенты уравнения регрессии", [this] { fit(); }).in("acts").at(0, 0)
+      .tip("Найти коэффициенты уравнения регрессии по критериям опытов");
+  button("optimise", "6- Оптимизировать параметры", [this] { optimiseFactors(); }).in("acts").at(1, 0)
+      .tip("Найти оптимальные значения факторов по уравнению регрессии");
+  button("copyOpt", "7- задать X0(i) = X(i)opt", [this] { copyOptimum(); }).in("acts").at(2, 0)
+      .tip("Сделать оптимальные значения факторов центром плана");
   button("graphs", "8- Построить графики по уравнению при X(i) = X(i)opt", [this] { drawGraphs(); })
-      .in("acts").at(3, 0);
-  button("close", "Закрыть форму", [this] { close(); }).in("acts").at(4, 0);
+      .in("acts").at(3, 0)
+      .tip("Построить графики критерия по уравнению регрессии в оптимуме");
+  button("close", "Закрыть форму", [this] { close(); }).in("acts").at(4, 0)
+      .tip("Закрыть экран оптимизации скорости гравитации");
 
   picture("pic", "", kPictureWidthCm, kPictureHeightCm).at(0, 1).span(3, 1);
   textArea("report", "Результаты").at(3, 1).span(2, 1).locked();

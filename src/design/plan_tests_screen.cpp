@@ -57,7 +57,8 @@ PlanTestsScreen::PlanTestsScreen(State& s, ui::Workbench& wb) : Screen(s, wb, "�
   field("Yopt", "Yopt=", "").at(2, 0).chars(8).locked();
   label("note1", "Xi = X0(i) + Xpl(u, i)*dX(i) - натуральное значение фактора i в опыте u").at(3, 0);
   label("note2", "Yopt - значение функции при всех Xi = 1 (для Y(u)=u  Yopt = 10)").at(4, 0);
-  button("close", "Закрыть форму", [this] { close(); }).at(5, 0);
+  button("close", "Закрыть форму", [this] { close(); }).at(5, 0)
+      .tip("Закрыть экран тестовых функций планов");
 }
 
 void PlanTestsScreen::opened() { showYopt(); }

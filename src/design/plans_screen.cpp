@@ -57,8 +57,10 @@ PlansScreen::PlansScreen(State& s, ui::Workbench& wb)
     field(id("XoptNat_", i), "", "1").in("factors").at(i, 4).chars(9).locked();
   }
   field("Nf", "Nf=", "2").in("factors").at(7, 0).chars(3).locked();
-  button("setOnes", "задать X0(i)=1 ", [this] { setUnitLevels(); }).in("factors").at(7, 1).span(1, 2);
-  button("copyOpt", "задать X0(i)=X(i)opt", [this] { copyOptimum(); }).in("factors").at(7, 3).span(1, 2);
+  button("setOnes", "задать X0(i)=1 ", [this] { setUnitLevels(); }).in("factors").at(7, 1).span(1, 2)
+      .tip("Задать центр плана X0(i) = 1");
+  button("copyOpt", "задать X0(i)=X(i)opt", [this] { copyOptimum(); }).in("factors").at(7, 3).span(1, 2)
+      .tip("Сделать найденный оптимум центром плана");
 
   group("plan", "План").at(1, 0);
   std::vector<std::string> types;
@@ -66,7 +68,8 @@ PlansScreen::PlansScreen(State& s, ui::Workbench& wb)
   options("PlanType", "", std::move(types), kRotatable - 1).in("plan").at(0, 0).span(2, 1);
   check("setN0", "Задать N0=").in("plan").at(0, 1);
   field("N0", "", "").in("plan").at(0, 2).chars(4);
-  button("build", "Создать план экспериментов", [this] { build(); }).in("plan").at(2, 0).span(1, 3);
+  button("build", "Создать план экспериментов", [this] { build(); }).in("plan").at(2, 0).span(1, 3)
+      .tip("Создать план экспериментов выбранного типа");
 
   group("crit", "Критерий").at(2, 0);
   options("source", "", {"ст. теста", "доп. тестов", "из файла"}, 0)
@@ -75,18 +78,25 @@ PlansScreen::PlansScreen(State& s, ui::Workbench& wb)
   check("relative", "dY/Yopt").in("crit").at(1, 1);
   field("Yopt", "Yopt для dY", "100").in("crit").at(2, 1).chars(10);
   button("run", "Выполнить эксперименты и рассчитать критерий", [this] { runExperiments(); })
-      .in("crit").at(3, 0).span(1, 2);
-  button("save", "Записать эксперименты в файл", [this] { saveExperiments(); }).in("crit").at(4, 0).span(1, 2);
+      .in("crit").at(3, 0).span(1, 2)
+      .tip("Выполнить опыты плана и рассчитать критерий");
+  button("save", "Записать эксперименты в файл", [this] { saveExperiments(); }).in("crit").at(4, 0).span(1, 2)
+      .tip("Записать опыты плана и их критерии в файл");
   field("scale", "Масштаб, ед/см", "").in("crit").at(5, 0).chars(10);
   field("Ymin", "Ymin, ед", "").in("crit").at(5, 1).chars(10);
 
   group("acts", "").at(3, 0);
-  button("fit", "Найти коэффициенты уравнения регрессии", [this] { fit(); }).in("acts").at(0, 0);
-  button("optimise", "Оптимизировать параметры", [this] { optimiseFactors(); }).in("acts").at(1, 0);
+  button("fit", "Найти коэффициенты уравнения регрессии", [this] { fit(); }).in("acts").at(0, 0)
+      .tip("Найти коэффициенты уравнения регрессии");
+  button("optimise", "Оптимизировать параметры", [this] { optimiseFactors(); }).in("acts").at(1, 0)
+      .tip("Найти оптимум факторов по уравнению регрессии");
   button("graphs", "Построить графики по уравнению регрессии при X(i)=X(i)opt", [this] { drawGraphs(); })
-      .in("acts").at(2, 0);
-  button("clear", "Очистить рисунок", [this] { clearDrawing(); }).in("acts").at(3, 0);
-  button("close", "Закрыть форму", [this] { close(); }).in("acts").at(4, 0);
+      .in("acts").at(2, 0)
+      .tip("Построить графики критерия по уравнению регрессии в оптимуме");
+  button("clear", "Очистить рисунок", [this] { clearDrawing(); }).in("acts").at(3, 0)
+      .tip("Стереть рисунок");
+  button("close", "Закрыть форму", [this] { close(); }).in("acts").at(4, 0)
+      .tip("Закрыть экран многофакторных планов");
 
   picture("pic", "", kPictureWidthCm, kPictureHeightCm).at(0, 1).span(2, 1);
   textArea("report", "Результаты").at(2, 1).span(2, 1).locked();

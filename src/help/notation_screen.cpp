@@ -103,7 +103,7 @@ void NotationScreen::draw() {
   line3({-8, 0, 0}, {8.6, 0, 0}, eclipticColour);
   line3({0, -8, 0}, {0, 8.6, 0}, eclipticColour);
   line3({0, 0, 0}, {0, 0, 4.5}, eclipticColour);
-  text3({8.6, 0, 0}, "X (точка весны)", ui::kBlack, -1.0, 0.5);
+  text3({8.6, 0, 0}, "X (точка весны)", ui::kBlack, -2.7, 0.55);
   text3({0, 8.6, 0}, "Y", ui::kBlack, 0.1, 0.3);
   text3({0, 0, 4.5}, "Z", ui::kBlack, 0.1, 0.3);
   text3(eclipticPoint(-2.4, 8), "плоскость эклиптики", eclipticColour, 0.1, -0.1);
@@ -145,7 +145,7 @@ void NotationScreen::draw() {
   line3(ascending, {ascending[0] - std::sin(nodeLon) * 1.6, ascending[1] + std::cos(nodeLon) * 1.6, 0},
         eclipticColour);
   text3({ascending[0] - std::sin(nodeLon) * 1.2, ascending[1] + std::cos(nodeLon) * 1.2, 0.45}, "Betta",
-        angleColour, 0.1, 0.1);
+        angleColour, 0.35, -0.05);
   (void)rn;
 
   // The perihelion, the aphelion and the line of the apsides; the centre of the ellipse.
@@ -164,13 +164,13 @@ void NotationScreen::draw() {
 
   // R0sr from the centre to the perihelion, Eks*R0sr from the centre to the focus (below the line).
   const View p = project(peri), s0 = project({0, 0, 0});
-  pic.text((c.x + p.x) / 2 - 0.2, (c.y + p.y) / 2 - 0.15, "R0sr", apsisColour);
+  pic.text(c.x + 0.75 * (p.x - c.x) - 1.0, c.y + 0.75 * (p.y - c.y) + 0.2, "R0sr", apsisColour);
   pic.text((c.x + s0.x) / 2 - 0.5, (c.y + s0.y) / 2 - 0.15, "Eks*R0sr", apsisColour);
 
   // AlfaP: the arc from the node to the perihelion in the orbit plane, after AlfaU.
   for (int k = 0; k < 30; ++k)
     line3(planePoint(kOmega * k / 30, 2.2), planePoint(kOmega * (k + 1) / 30, 2.2), angleColour);
-  text3(planePoint(kOmega / 2, 2.3), "AlfaP = AlfaU + угол до перигелия", angleColour, 0.1, 0.35);
+  text3(planePoint(kOmega / 2, 2.3), "AlfaP = AlfaU + угол до перигелия", angleColour, -0.6, 1.0);
 
   // The planet at a mean longitude AlfaL (mean anomaly 125 degrees: true anomaly by Kepler).
   double E = 125 * kPi / 180;

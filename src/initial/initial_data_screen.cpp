@@ -33,12 +33,19 @@ struct NavButton {
   const char* id;
   const char* caption;
   int screen;
+  const char* tip;  // the one-line description of the button
 };
 constexpr NavButton kNavigation[] = {
-    {"nav4", "Скорость системы* ", 4}, {"nav5", "Обозначения*", 5}, {"nav16", "ET-UT*", 16},
-    {"nav10", "К наблюдениям", 10},    {"nav18", "Планы*", 18},     {"nav12", "Координаты*", 12},
-    {"nav14", "Эллипс*", 14},          {"nav11", "Аберрация*", 11}, {"nav3", "About*", 3},
-    {"nav20", "Bary - Geo*", 20},
+    {"nav4", "Скорость системы* ", 4, "Открыть скорости Солнечной системы (экран 4)"},
+    {"nav5", "Обозначения*", 5, "Открыть рисунок обозначений параметров орбит (экран 5)"},
+    {"nav16", "ET-UT*", 16, "Открыть ET-UT, затмения и прохождения (экран 16)"},
+    {"nav10", "К наблюдениям", 10, "Открыть обработку наблюдений (экран 10)"},
+    {"nav18", "Планы*", 18, "Открыть многофакторные планы (экран 18)"},
+    {"nav12", "Координаты*", 12, "Открыть преобразователь координат (экран 12)"},
+    {"nav14", "Эллипс*", 14, "Открыть сравнение эллипса с эксцентриком и эквантом (экран 14)"},
+    {"nav11", "Аберрация*", 11, "Открыть составляющие аберрации (экран 11)"},
+    {"nav3", "About*", 3, "Открыть справку по кнопкам всех экранов (экран 3)"},
+    {"nav20", "Bary - Geo*", 20, "Открыть расчет начальных данных Луны (экран 20)"},
 };
 constexpr int kModellingScreen = 2;
 
@@ -76,12 +83,15 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
   field("Month1", "Месяц", "1").in("dateGroup").at(1, 0).chars(7);
   field("Day1", "День", "1,5").in("dateGroup").at(2, 0).chars(7);
   field("JD", "JD", "").in("dateGroup").at(3, 0).chars(12);
-  button("GJ", "G->J", [this] { gregorianToJulian(); }).in("dateGroup").at(4, 0);
-  button("JG", "J->G", [this] { julianToGregorian(); }).in("dateGroup").at(4, 1);
+  button("GJ", "G->J", [this] { gregorianToJulian(); }).in("dateGroup").at(4, 0)
+      .tip("Перевести дату (год, месяц, день) в юлианскую дату");
+  button("JG", "J->G", [this] { julianToGregorian(); }).in("dateGroup").at(4, 1)
+      .tip("Перевести юлианскую дату в календарную");
 
   group("sourceGroup", "Источник данных").in("left").at(0, 1);
   options("source", "", {kSourceCaptions.begin(), kSourceCaptions.end()}, 2).in("sourceGroup").at(0, 0);
-  button("load", "Загрузить на заданную дату ", [this] { load(); }).in("sourceGroup").at(1, 0);
+  button("load", "Загрузить на заданную дату ", [this] { load(); }).in("sourceGroup").at(1, 0)
+      .tip("Загрузить параметры орбит (и начальные данные) выбранного источника на заданную дату");
 
   group("constGroup", "Масса Солнца и постоянные").in("left").at(0, 2);
   field("mSol", "mSol, кг", "").in("constGroup").at(0, 0).chars(17);
@@ -94,8 +104,10 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
   button("calc", "Рассчитать по параметрам орбит начальные данные", [this] { calculate(); })
       .in("constGroup")
       .at(5, 0)
-      .span(1, 2);
-  button("save", "Сохранить параметры и данные в файле №", [this] { save(); }).in("constGroup").at(6, 0);
+      .span(1, 2)
+      .tip("Рассчитать по параметрам орбит начальные координаты и скорости объектов");
+  button("save", "Сохранить параметры и данные в файле №", [this] { save(); }).in("constGroup").at(6, 0)
+      .tip("Сохранить параметры и начальные данные всех объектов в файл Dat/Orvant<N>.dat");
   field("fileN", "", "1").in("constGroup").at(6, 1).chars(5);
 
   // ---- the objects: participation in the model ----
@@ -120,10 +132,14 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
 
   // ---- corrections of the initial state ----
   group("centre", "Центр масс и скорость Солнца").in("left").at(4, 0).span(1, 3);
-  button("cmFind", "Найти координаты ЦМ системы", [this] { findCentre(); }).in("centre").at(0, 0);
-  button("cmOrigin", "ЦМ системы в начало координат", [this] { centreToOrigin(); }).in("centre").at(1, 0);
-  button("vsol", "Найти по Vpl скорость Солнца Vsol", [this] { sunVelocity(); }).in("centre").at(0, 1);
-  button("vplus", "Vpl=Vpl+Vsol", [this] { addSunVelocity(); }).in("centre").at(1, 1);
+  button("cmFind", "Найти координаты ЦМ системы", [this] { findCentre(); }).in("centre").at(0, 0)
+      .tip("Найти координаты центра масс участвующих объектов");
+  button("cmOrigin", "ЦМ системы в начало координат", [this] { centreToOrigin(); }).in("centre").at(1, 0)
+      .tip("Перенести начало координат в центр масс системы");
+  button("vsol", "Найти по Vpl скорость Солнца Vsol", [this] { sunVelocity(); }).in("centre").at(0, 1)
+      .tip("Найти скорость Солнца, при которой импульс системы равен нулю");
+  button("vplus", "Vpl=Vpl+Vsol", [this] { addSunVelocity(); }).in("centre").at(1, 1)
+      .tip("Прибавить скорость Солнца к скоростям планет");
   check("CM", "ЦМ").in("centre").at(2, 0).onChange([this] { drawPicture(); });
   field("Xcm", "Xcm, тыс.км", "").in("centre").at(0, 2).chars(14).locked();
   field("Ycm", "Ycm, тыс.км", "").in("centre").at(1, 2).chars(14).locked();
@@ -131,14 +147,16 @@ InitialDataScreen::InitialDataScreen(State& s, ui::Workbench& wb)
 
   // ---- other screens ----
   group("nav", "").in("left").at(5, 0).span(1, 3);
-  button("toModel", "К моделированию", [this] { toModelling(); }).in("nav").at(0, 0);
+  button("toModel", "К моделированию", [this] { toModelling(); }).in("nav").at(0, 0)
+      .tip("Передать параметры орбит и открыть моделирование движения планет (экран 2)");
   int k = 1;
   for (const NavButton& b : kNavigation) {
     const int n = b.screen;
-    button(b.id, b.caption, [this, n] { workbench().show(n); }).in("nav").at(k / 6, k % 6);
+    button(b.id, b.caption, [this, n] { workbench().show(n); }).in("nav").at(k / 6, k % 6).tip(b.tip);
     ++k;
   }
-  button("exit", "Выход", [this] { workbench().quit(); }).in("nav").at(k / 6, k % 6);
+  button("exit", "Выход", [this] { workbench().quit(); }).in("nav").at(k / 6, k % 6)
+      .tip("Завершить работу программы");
 
   // ---- the picture of the bodies ----
   picture("pic", "", kPictureWidthCm, kPictureHeightCm).in("right").at(0, 0).span(1, 2);

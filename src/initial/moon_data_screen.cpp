@@ -27,8 +27,8 @@ constexpr std::string_view kMsgBadInput = "Введите правильно д�
 constexpr std::string_view kMsgBadSetup = "Задайте правильно данные";
 constexpr std::string_view kMsgEquations = "Ошибка решения уравнений";
 
-constexpr double kPictureWidthCm = 15, kPictureHeightCm = 12;
-constexpr double kOriginX = 7.5, kOriginY = 5.5;  // the Earth-Moon centre of mass, cm
+constexpr double kPictureWidthCm = 11, kPictureHeightCm = 13;
+constexpr double kOriginX = 5.5, kOriginY = 6;  // the Earth-Moon centre of mass, cm
 constexpr int kScaleMin = 5, kScaleMax = 500, kScaleStart = 40;  // thousand km per cm
 
 // Rows of the result table.
@@ -54,14 +54,17 @@ std::optional<long> countOf(const ui::Form& f, std::string_view id) {
 
 MoonDataScreen::MoonDataScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Рассчет начальных данных для Луны") {
-  group("left", "").at(0, 0);
-  group("right", "").at(0, 1);
+  // Three columns that fit a small display: the date, the theory and the results of the check;
+  // the focus, the Moon and the settings of the check; the picture.
+  group("c0", "").at(0, 0);
+  group("c1", "").at(0, 1);
+  group("c2", "").at(0, 2);
 
   // ---- date, theory, masses ----
-  group("date", "Дата").in("left").at(0, 0);
-  field("Day", "День", "1,5").in("date").at(0, 0).chars(6);
-  field("Month", "Месяц", "1").in("date").at(0, 1).chars(4);
-  field("Year", "Год", "2000").in("date").at(0, 2).chars(6);
+  group("date", "Дата").in("c0").at(0, 0);
+  field("Day", "День", "1,5").in("date").at(0, 0).chars(5);
+  field("Month", "Месяц", "1").in("date").at(0, 1).chars(3);
+  field("Year", "Год", "2000").in("date").at(0, 2).chars(5);
   field("JD", "JD =", "").in("date").at(1, 0).span(1, 2).chars(12);
   button("GJ", "G->J", [this] { gregorianToJulian(); })
       .in("date")
@@ -71,22 +74,36 @@ MoonDataScreen::MoonDataScreen(State& s, ui::Workbench& wb)
       .in("date")
       .at(2, 1)
       .tip("Перевести юлианскую дату в календарную и сделать ее текущей датой программы");
-  field("ETUT", "ET-UT, сек=", "").in("date").at(3, 0).span(1, 3).chars(14).locked();
+  field("ETUT", "ET-UT, сек=", "").in("date").at(3, 0).span(1, 2).chars(12).locked();
 
-  group("theoryGroup", "Теория").in("left").at(0, 1);
-  options("theory", "", {"New0 (JD)", "JPL0 (JD)", "Kin0+ (J2000)"}, 0).in("theoryGroup").at(0, 0);
-  field("km11", "m3 = m11 *", "81,300585").in("theoryGroup").at(1, 0).chars(11);
-  field("VXsys", "VXsys, м/с", "0").in("theoryGroup").at(2, 0).chars(11);
+  group("theoryGroup", "Теория").in("c0").at(1, 0);
+  options("theory", "", {"New0 (JD)", "JPL0 (JD)", "Kin0+ (J2000)"}, 0).in("theoryGroup").at(0, 0).span(2, 1);
+  field("km11", "m3 = m11 *", "81,300585").in("theoryGroup").at(0, 1).chars(10);
+  field("VXsys", "VXsys, м/с", "0").in("theoryGroup").at(1, 1).chars(10);
 
-  group("over", "Заменить параметры теории").in("left").at(1, 0);
+  group("over", "Заменить параметры теории").in("c0").at(2, 0);
   check("ovBetta", "Betta0=").in("over").at(0, 0);
-  field("Betta0", "", "5,1454").in("over").at(0, 1).chars(9);
-  check("ovEks", "Eks0=").in("over").at(1, 0);
-  field("Eks0", "", "0,05").in("over").at(1, 1).chars(9);
-  check("ovR0sr", "R0sr=").in("over").at(2, 0);
-  field("R0sr", "", "384,4").in("over").at(2, 1).chars(9);
+  field("Betta0", "", "5,1454").in("over").at(0, 1).chars(8);
+  check("ovEks", "Eks0=").in("over").at(0, 2);
+  field("Eks0", "", "0,05").in("over").at(0, 3).chars(6);
+  check("ovR0sr", "R0sr=").in("over").at(1, 0);
+  field("R0sr", "", "384,4").in("over").at(1, 1).chars(8);
 
-  group("focusGroup", "Фокус эллипса Луны").in("left").at(1, 1);
+  // ---- results of the check ----
+  group("results", "Результаты проверки").in("c0").at(3, 0);
+  {
+    ui::Control& t =
+        table("res", "", 6, {"задано", "измерено", "изменение"}).in("results").at(0, 0).span(1, 2).chars(11).locked();
+    t.rowCaptions = {"Период, дней=", "Rsr, тыс.км", "Eks", "AlfaP, град", "AlfaU, град", "Betta, град"};
+  }
+  field("Tyears", "T, лет=", "").in("results").at(1, 0).chars(12).locked();
+  field("Nper", "К-во оборотов, шт", "").in("results").at(1, 1).chars(5).locked();
+  field("dEsys", "dEsys, %", "").in("results").at(2, 0).chars(15).locked();
+  field("dMsys", "dMsys, %", "").in("results").at(2, 1).chars(15).locked();
+  field("dmVXsys", "dmVXsys,%", "").in("results").at(3, 0).chars(15).locked();
+
+  // ---- the focus, the setting, the Moon ----
+  group("focusGroup", "Фокус эллипса Луны").in("c1").at(0, 0);
   options("focus", "", {"в центре Земли", "в барицентре Земля+Луна"}, 0)
       .in("focusGroup")
       .at(0, 0)
@@ -98,69 +115,60 @@ MoonDataScreen::MoonDataScreen(State& s, ui::Workbench& wb)
   check("fVgeo", "+VX11=VX11geo / (1+m11/m3)", true).in("focusGroup").at(5, 0);
 
   button("set", "Задать координаты и скорости Луны и Земли", [this] { setMoonAndEarth(); })
-      .in("left")
-      .at(2, 0)
-      .span(1, 2)
+      .in("c1")
+      .at(1, 0)
       .tip("Рассчитать параметры орбиты Луны по выбранной теории на текущую дату и задать начальные "
            "координаты и скорости Луны и Земли по отмеченным формулам");
 
-  group("moon", "Луна").in("left").at(3, 0).span(1, 2);
-  field("AlfaL0", "AlfaL0, град", "").in("moon").at(0, 0).chars(12).locked();
-  field("AlfaP0", "AlfaP0, град", "").in("moon").at(0, 1).chars(12).locked();
-  field("AlfaU0", "AlfaU0, град", "").in("moon").at(0, 2).chars(12).locked();
-  field("GeoL", "GeoL, град", "").in("moon").at(1, 0).chars(12).locked();
-  field("GeoB", "GeoB, град", "").in("moon").at(1, 1).chars(12).locked();
-  field("GeoR", "R, тыс.км.", "").in("moon").at(1, 2).chars(12).locked();
+  group("moon", "Луна").in("c1").at(2, 0);
+  field("AlfaL0", "AlfaL0, град", "").in("moon").at(0, 0).chars(11).locked();
+  field("GeoL", "GeoL, град", "").in("moon").at(0, 1).chars(11).locked();
+  field("AlfaP0", "AlfaP0, град", "").in("moon").at(1, 0).chars(11).locked();
+  field("GeoB", "GeoB, град", "").in("moon").at(1, 1).chars(11).locked();
+  field("AlfaU0", "AlfaU0, град", "").in("moon").at(2, 0).chars(11).locked();
+  field("GeoR", "R, тыс.км.", "").in("moon").at(2, 1).chars(11).locked();
 
   // ---- the check ----
-  group("check", "Проверка орбиты Луны").in("left").at(4, 0).span(1, 2);
-  field("H0", "с шагом, сек", "360").in("check").at(0, 0).chars(7);
-  field("kShag", "шаг вблизи перигея и узла уменьшать в", "10").in("check").at(0, 1).chars(5);
-  field("dAlfa", "в интервале, град  +/-", "45").in("check").at(1, 0).chars(7);
-  field("NC0", "данные выводить на рисунок через", "100").in("check").at(1, 1).chars(5);
-  label("NC0unit", "шагов").in("check").at(1, 2);
-  check("kSun", "+V3=const").in("check").at(2, 0);
-  check("drawTraj", "рисовать траектории", true).in("check").at(2, 1);
-  check("drawCM", "рисовать координаты центра масс системы").in("check").at(2, 2);
+  group("check", "Проверка орбиты Луны").in("c1").at(3, 0);
+  field("H0", "с шагом, сек", "360").in("check").at(0, 0).chars(6);
+  field("kShag", "уменьшая его в", "10").in("check").at(0, 1).chars(4);
+  field("dAlfa", "в интервале, град  +/-", "45").in("check").at(1, 0).chars(6);
+  field("NC0", "данные выводить на рисунок через", "100").in("check").at(2, 0).span(1, 2).chars(5);
+  label("NC0unit", "шагов").in("check").at(2, 2);
+  check("kSun", "+V3=const").in("check").at(1, 1);
+  check("drawTraj", "рисовать траектории", true).in("check").at(3, 0);
+  check("drawCM", "рисовать координаты центра масс системы").in("check").at(4, 0).span(1, 3);
   button("checkStart", "Проверить параметры орбиты Луны", [this] { checkStart(); })
       .in("check")
-      .at(3, 0)
+      .at(5, 0)
+      .span(1, 3)
       .tip("Проинтегрировать пару Земля - Луна и измерять по оборотам параметры орбиты Луны, "
            "их изменение и сохранение энергии, момента и импульса");
   button("checkStop", "Остановить", [this] { state().kStop = 1; })
       .in("check")
-      .at(3, 1)
+      .at(6, 0)
       .tip("Остановить проверку орбиты Луны");
   button("checkGo", "Продолжить", [this] { checkContinue(); })
       .in("check")
-      .at(3, 2)
+      .at(6, 1)
       .tip("Продолжить остановленную проверку орбиты Луны");
-  {
-    ui::Control& t = table("res", "", 6, {"задано", "измерено", "изменение"}).in("check").at(4, 0).span(1, 3).chars(14).locked();
-    t.rowCaptions = {"Период, дней=", "Rsr, тыс.км", "Eks", "AlfaP, град", "AlfaU, град", "Betta, град"};
-  }
-  field("Tyears", "T, лет=", "").in("check").at(5, 0).chars(12).locked();
-  field("dEsys", "dEsys, %", "").in("check").at(5, 1).chars(16).locked();
-  field("dMsys", "dMsys, %", "").in("check").at(6, 0).chars(16).locked();
-  field("dmVXsys", "dmVXsys,%", "").in("check").at(6, 1).chars(16).locked();
-  field("Nper", "К-во оборотов, шт", "").in("check").at(5, 2).chars(6).locked();
 
   // ---- the picture ----
-  picture("pic", "", kPictureWidthCm, kPictureHeightCm).in("right").at(0, 0).span(1, 2);
-  scroll("scale", "", kScaleMin, kScaleMax, kScaleStart).in("right").at(1, 0).onChange([this] {
+  picture("pic", "", kPictureWidthCm, kPictureHeightCm).in("c2").at(0, 0).span(1, 2);
+  scroll("scale", "", kScaleMin, kScaleMax, kScaleStart).in("c2").at(1, 0).onChange([this] {
     clearPicture();
     drawBodies();
   });
-  label("scaleText", scaleCaption(kScaleStart)).in("right").at(1, 1);
+  label("scaleText", scaleCaption(kScaleStart)).in("c2").at(1, 1);
   button("clear", "Очистить рисунок", [this] {
     clearPicture();
     drawBodies();
   })
-      .in("right")
+      .in("c2")
       .at(2, 0)
       .tip("Стереть рисунок и нарисовать сетку, Землю и Луну заново");
   button("close", "Закрыть форму", [this] { close(); })
-      .in("right")
+      .in("c2")
       .at(2, 1)
       .tip("Закрыть экран расчета начальных данных Луны");
 }
@@ -485,8 +493,8 @@ void MoonDataScreen::clearPicture() {
   ui::Canvas& pic = f.canvas("pic");
   pic.clear();
   pic.setOrigin(kOriginX, kOriginY, 1.0);
-  for (int x = -7; x <= 7; ++x) pic.line(x, kOriginY, x, kOriginY - kPictureHeightCm, ui::kLightGray);
-  for (int y = -6; y <= 5; ++y) pic.line(-kOriginX, y, kPictureWidthCm - kOriginX, y, ui::kLightGray);
+  for (int x = -5; x <= 5; ++x) pic.line(x, kOriginY, x, kOriginY - kPictureHeightCm, ui::kLightGray);
+  for (int y = -7; y <= 6; ++y) pic.line(-kOriginX, y, kPictureWidthCm - kOriginX, y, ui::kLightGray);
   pic.line(-kOriginX, 0, kPictureWidthCm - kOriginX, 0, ui::kGray);
   pic.line(0, kOriginY, 0, kOriginY - kPictureHeightCm, ui::kGray);
 }
@@ -494,7 +502,7 @@ void MoonDataScreen::clearPicture() {
 // A small sketch of the Moon's ellipse with its focus in the Earth or in the barycentre.
 void MoonDataScreen::drawSketch(bool bary) {
   ui::Canvas& pic = form().canvas("pic");
-  const double a = 2.0, e = 0.5, b = a * std::sqrt(1 - e * e), cx = 4.0, cy = 3.5;
+  const double a = 2.0, e = 0.5, b = a * std::sqrt(1 - e * e), cx = 2.5, cy = 3.5;
   const double fx = cx - a * e;  // the focus on the side of the perigee
   double px = cx + a, py = cy;
   for (int k = 1; k <= 72; ++k) {

@@ -78,10 +78,14 @@ SystemVelocityScreen::SystemVelocityScreen(State& s, ui::Workbench& wb)
   button("decompose", "Разложить по осям отмеченные скорости и просуммировать",
          [this] { decomposeMarked(); })
       .in("commands")
-      .at(0, 0);
-  button("setVelocity", "Задать скорость системе", [this] { setSystemVelocity(); }).in("commands").at(0, 1);
-  button("clear", "Очистить рисунок", [this] { drawGrid(); }).in("commands").at(1, 0);
-  button("close", "Закрыть форму", [this] { close(); }).in("commands").at(1, 1);
+      .at(0, 0)
+      .tip("Разложить отмеченные скорости по осям X, Y, Z, сложить и нарисовать");
+  button("setVelocity", "Задать скорость системе", [this] { setSystemVelocity(); }).in("commands").at(0, 1)
+      .tip("Задать скорость системы VXsys, VYsys, VZsys всем телам и обновить экран 1");
+  button("clear", "Очистить рисунок", [this] { drawGrid(); }).in("commands").at(1, 0)
+      .tip("Стереть рисунок и нарисовать пустую сетку");
+  button("close", "Закрыть форму", [this] { close(); }).in("commands").at(1, 1)
+      .tip("Закрыть экран скоростей Солнечной системы");
 
   picture("pic", "", kPictureWidthCm, kPictureHeightCm).at(0, 1).span(5, 1);
 }

@@ -65,15 +65,24 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
 
   // ---- commands ----
   group("gCmd", "").at(4, 0);
-  button("start", "Начать", [this] { start(); }).in("gCmd").at(0, 0);
-  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(0, 1);
-  button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(1, 0);
-  button("steps", "NC0 шагов", [this] { stepsRun(); }).in("gCmd").at(1, 1);
-  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(2, 0);
-  button("toPlan", "К плану", [this] { navigate(kPlanScreen); }).in("gCmd").at(2, 1);
-  button("toGravity", "Тест гравитации*", [this] { navigate(kGravityScreen); }).in("gCmd").at(3, 0);
-  button("closeForm", "Закрыть форму", [this] { close(); }).in("gCmd").at(3, 1);
-  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 0);
+  button("start", "Начать", [this] { start(); }).in("gCmd").at(0, 0)
+      .tip("Начать вычислительный эксперимент с начальных данных экрана 1");
+  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(0, 1)
+      .tip("Продолжить остановленный эксперимент");
+  button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(1, 0)
+      .tip("Остановить эксперимент в ближайшей точке вывода");
+  button("steps", "NC0 шагов", [this] { stepsRun(); }).in("gCmd").at(1, 1)
+      .tip("Сделать NC0 шагов эксперимента и остановиться");
+  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(2, 0)
+      .tip("Открыть статистическую обработку параметров орбит (экран 6)");
+  button("toPlan", "К плану", [this] { navigate(kPlanScreen); }).in("gCmd").at(2, 1)
+      .tip("Открыть оптимизацию скорости гравитации (экран 15)");
+  button("toGravity", "Тест гравитации*", [this] { navigate(kGravityScreen); }).in("gCmd").at(3, 0)
+      .tip("Открыть тест алгоритма скорости гравитации (экран 7)");
+  button("closeForm", "Закрыть форму", [this] { close(); }).in("gCmd").at(3, 1)
+      .tip("Закрыть экран моделирования");
+  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 0)
+      .tip("Завершить работу программы");
 
   // ---- the course of the run ----
   group("gRun", "Ход эксперимента").at(0, 1).span(2, 1);

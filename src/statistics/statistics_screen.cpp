@@ -52,7 +52,8 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
       .in("gLoad").at(0, 0).span(1, 4).inColumns(6);
   options("par", "Параметр", {"AlfaP", "AlfaU", "Betta", "Eks", "Rsr", "W*", "AlfaL0", "Ves"}, 0)
       .in("gLoad").at(1, 0).span(1, 4).inColumns(8);
-  button("load", "Загрузить данные полученные", [this] { load(); }).in("gLoad").at(2, 0);
+  button("load", "Загрузить данные полученные", [this] { load(); }).in("gLoad").at(2, 0)
+      .tip("Загрузить ряд параметров орбиты из файла имитатора или модели");
   options("src", "", {"имитаторе", "модели"}, 0).in("gLoad").at(2, 1).inColumns(2);
   options("sim", "", {"New", "JPL", "Kin"}, 0).in("gLoad").at(2, 2).span(1, 2).inColumns(3);
   field("plan", "план №", "1").in("gLoad").at(3, 0).chars(4);
@@ -76,9 +77,11 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
 
   // ---- changing the file ----
   group("gEdit", "Правка файла").at(2, 0);
-  button("del", "Удалить точку №", [this] { removePoint(); }).in("gEdit").at(0, 0);
+  button("del", "Удалить точку №", [this] { removePoint(); }).in("gEdit").at(0, 0)
+      .tip("Удалить из выборки точку с указанным номером");
   field("delNo", "", "1").in("gEdit").at(0, 1).chars(5);
-  button("add", "Добавить в файл точку от", [this] { addPointToFile(); }).in("gEdit").at(1, 0);
+  button("add", "Добавить в файл точку от", [this] { addPointToFile(); }).in("gEdit").at(1, 0)
+      .tip("Добавить в файл точки от указанной даты до указанного года");
   field("addDay", "день", "1,5").in("gEdit").at(1, 1).chars(10);
   field("addMonth", "месяц", "1").in("gEdit").at(1, 2).chars(3);
   field("addYear", "год", "1600").in("gEdit").at(1, 3).chars(6);
@@ -112,7 +115,8 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
   field("tk1", "k1", "1").in("gTest").at(0, 1).chars(8);
   field("tk2", "k2", "0").in("gTest").at(0, 2).chars(8);
   field("tk3", "k3", "1").in("gTest").at(0, 3).chars(8);
-  button("fit", "Аппроксимировать данные выборки", [this] { fit(); }).in("gFit").at(8, 0);
+  button("fit", "Аппроксимировать данные выборки", [this] { fit(); }).in("gFit").at(8, 0)
+      .tip("Аппроксимировать параметр по времени и найти вековое смещение с 95 % границами");
   group("gK", "").in("gFit").at(9, 0).span(1, 4);
   field("k0", "k0=", "").in("gK").at(0, 0).chars(18).locked();
   field("k1", "k1=", "").in("gK").at(0, 1).chars(18).locked();
@@ -127,20 +131,26 @@ StatisticsScreen::StatisticsScreen(State& s, ui::Workbench& wb)
   group("gSide", "").at(3, 1);
   textArea("fileText", "").in("gSide").at(0, 0).locked();
   group("gShift", "Вековые смещения").in("gSide").at(1, 0);
-  button("shiftLoad", "Смещение в файле =", [this] { loadShifts(); }).in("gShift").at(0, 0);
+  button("shiftLoad", "Смещение в файле =", [this] { loadShifts(); }).in("gShift").at(0, 0)
+      .tip("Прочитать смещение параметра из файла вековых смещений");
   field("shiftFile", "", "").in("gShift").at(0, 1).chars(18).locked();
   button("shiftSet", "Изменить смещение в файле на рассчитанное", [this] { replaceShift(); })
-      .in("gShift").at(1, 0);
+      .in("gShift").at(1, 0)
+      .tip("Записать в файл вековых смещений рассчитанное смещение");
 
   // ---- the picture, navigation ----
   picture("pic", "", 22, 12).at(0, 1).span(3, 1).onMouse(
       [this](double x, double y, ui::MouseButton b) { pick(x, y, b); });
   group("gNav", "").in("gSide").at(2, 0);
-  button("save", "Сохранить график как", [this] { savePicture(); }).in("gNav").at(0, 0);
+  button("save", "Сохранить график как", [this] { savePicture(); }).in("gNav").at(0, 0)
+      .tip("Сохранить график в файл с указанным именем");
   field("picName", "", "Orvant6").in("gNav").at(0, 1).chars(16);
-  button("toPlan", "К плану", [this] { workbench().show(kPlanScreen); }).in("gNav").at(0, 2);
-  button("files", "Файлы*", [this] { workbench().show(kFilesScreen); }).in("gNav").at(0, 3);
-  button("closeForm", "Закрыть форму", [this] { close(); }).in("gNav").at(0, 4);
+  button("toPlan", "К плану", [this] { workbench().show(kPlanScreen); }).in("gNav").at(0, 2)
+      .tip("Открыть оптимизацию скорости гравитации (экран 15)");
+  button("files", "Файлы*", [this] { workbench().show(kFilesScreen); }).in("gNav").at(0, 3)
+      .tip("Открыть описание файловой системы программы (экран 9)");
+  button("closeForm", "Закрыть форму", [this] { close(); }).in("gNav").at(0, 4)
+      .tip("Закрыть экран статистической обработки");
 }
 
 void StatisticsScreen::opened() {

@@ -43,8 +43,10 @@ std::string shiftLine(const State& s, int N, int e) {
 WeightsScreen::WeightsScreen(State& s, ui::Workbench& wb) : Screen(s, wb, "Весовые коэффициенты") {
   group("gWeights", "Весовые коэффициенты смещений параметров орбит планет").at(0, 0);
   field("plan", "план №", "1").in("gWeights").at(0, 0).chars(5);
-  button("loadWeights", "Загрузить  весовые коэффициенты", [this] { loadWeights(); }).in("gWeights").at(0, 1);
-  button("saveWeights", "Сохранить", [this] { saveWeights(); }).in("gWeights").at(0, 2);
+  button("loadWeights", "Загрузить  весовые коэффициенты", [this] { loadWeights(); }).in("gWeights").at(0, 1)
+      .tip("Загрузить весовые коэффициенты плана из файла");
+  button("saveWeights", "Сохранить", [this] { saveWeights(); }).in("gWeights").at(0, 2)
+      .tip("Сохранить весовые коэффициенты в файл плана");
   ui::Control& grid =
       table("Wt", "", kPlanets, std::vector<std::string>(kColumnCaptions, kColumnCaptions + kColumns));
   grid.in("gWeights").at(1, 0).span(1, 3);
@@ -57,14 +59,17 @@ WeightsScreen::WeightsScreen(State& s, ui::Workbench& wb) : Screen(s, wb, "Ве�
       .in("gShifts").at(0, 0).span(1, 3).inColumns(5);
   field("exp", "эксперимент№", "1").in("gShifts").at(1, 0).chars(4);
   button("view", "Просмотреть данные моделирования по одной планете", [this] { viewShifts(); })
-      .in("gShifts").at(1, 1);
+      .in("gShifts").at(1, 1)
+      .tip("Показать рассчитанные смещения одной планеты по опытам плана");
   field("count", "прочитано записей", "").in("gShifts").at(1, 2).chars(4).locked();
   for (int c = 1; c <= kColumns; ++c)
     field(id("shift", c), kShiftNames[c], "").in("gShifts").at(2 + (c - 1) / 3, (c - 1) % 3).chars(16);
-  button("saveShifts", "Сохранить", [this] { saveShifts(); }).in("gShifts").at(4, 0);
+  button("saveShifts", "Сохранить", [this] { saveShifts(); }).in("gShifts").at(4, 0)
+      .tip("Сохранить исправленные смещения в файл");
 
   textArea("listing", "").at(2, 0).locked();
-  button("close", "Закрыть форму", [this] { close(); }).at(3, 0);
+  button("close", "Закрыть форму", [this] { close(); }).at(3, 0)
+      .tip("Закрыть экран весовых коэффициентов");
 
 }
 
