@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# An observation series: an observatory file of Mars seen from Greenwich is written from DE405,
+# reduced on screen 10's chain (orvant-cli reduce) against DE405 itself and against the Kin0
+# theory, with the residual report; then a plan of screen 13 fits the two-body orbit of Mars
+# (its longitude of perihelion and its mean longitude) to the observations.
+source "$(dirname "$0")/../common.sh"
+HERE="$(cd "$(dirname "$0")" && pwd)"
+W="$(new_workdir 03-observation-series)"
+with_de405 "$W"
+mkdir -p "$W/Obs"
+if [ "$SHORT" = 1 ]; then STEP=20; else STEP=10; fi
+echo "work directory: $W; Mars from Greenwich 1995-2000 every $STEP days at 21 h UT"
+PY="$(command -v python3)"
+R=(reduce --source obs --name GREN --object 4 --day 1,5 --month 1 --year 1995 --end 2000
+   --obsB 51.477 --nutation on --earth JPL0)
+
+# The series: first the dates, whose reduction against DE405 with --trace logs the computed
+# apparent places; then the same dates with those places.
+"$PY" "$HERE/make_series.py" dates 1995 2000 "$STEP" >"$W/Obs/GREN4_G_100.txt"
+cli --dir "$W" "${R[@]}" --planet JPL0 --trace >"$W/trace.log"
+"$PY" "$HERE/make_series.py" places 1995 2000 "$STEP" "$W/Dat/Ras_data_GREN4_100.txt" >"$W/series.txt"
+mv "$W/series.txt" "$W/Obs/GREN4_G_100.txt"
+rm -f "$W/Dat/Ras_data_GREN4_100.txt"
+echo "--- Obs/GREN4_G_100.txt (first lines):"
+head -8 "$W/Obs/GREN4_G_100.txt"
+
+echo "--- reduced against DE405 (the theory the series came from):"
+cli --dir "$W" "${R[@]}" --planet JPL0 --rms | tee "$W/jpl0.log"
+echo "--- reduced against Kin0, with the residual report Dat/StatGREN4_100.txt:"
+cli --dir "$W" "${R[@]}" --planet Kin0 --rms --stat | tee "$W/kin0.log"
+cat "$W/Dat/StatGREN4_100.txt"
+
+echo "--- screens 10 and 13: the plan over AlfaP and AlfaL0 of the two-body theory"
+cli --dir "$W" script "$HERE/plan.txt" >"$W/plan.log"
+# Screen 10 greets an opening with its default boxes by that message; anything else is a fault.
+if grep '^MESSAGE' "$W/plan.log" | grep -qv 'Введите правильно данные$'; then
+  cat "$W/plan.log"; echo "the plan reported a message" >&2; exit 1
+fi
+cat "$W/plan.log"
+
+RMS_L="$(value rmsdL <"$W/jpl0.log")"
+RMS_B="$(value rmsdB <"$W/jpl0.log")"
+KIN_L="$(value rmsdL <"$W/kin0.log")"
+ALFAP="$(value Xnat_4 <"$W/plan.log")"
+echo "DE405 against itself: rms dL = $RMS_L\", rms dB = $RMS_B\"; Kin0 against DE405: rms dL = $KIN_L\""
+echo "fitted longitude of perihelion of Mars: $ALFAP deg"
+check_key rms_dL_self "$RMS_L" 0 0.0003
+check_key rms_dB_self "$RMS_B" 0 0.0003
+check_key rms_dL_Kin0 "$KIN_L" 0.5 120
+check_key AlfaP_Mars "$ALFAP" 335.98 336.10
+finish
