@@ -176,7 +176,7 @@ std::string todayText() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
   localtime_r(&now, &tm);
-  char buf[16];
+  char buf[48];
   std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
   return buf;
 }
@@ -319,6 +319,19 @@ bool readObsPlanFile(State& s, std::string_view relPath, ObsPlanFileData& d) {
     return false;
   }
   return true;
+}
+
+std::optional<double> obsPlanFileCriterion(const std::vector<std::string>& lines) {
+  static const std::string head = "№ коэффициента";
+  for (const auto& l : lines) {
+    if (l.rfind(head, 0) != 0) continue;
+    const auto eq = l.rfind('=');
+    if (eq == std::string::npos) return std::nullopt;
+    const auto v = parseNumber(std::string_view(l).substr(eq + 1));
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return *v / kMK;
+  }
+  return std::nullopt;
 }
 
 ObsPlanFileData obsPlanFileData(const ObsPlan& p, std::string line1, double criterion) {

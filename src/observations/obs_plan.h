@@ -164,6 +164,10 @@ bool parseObsPlanText(const std::vector<std::string>& lines, ObsPlanFileData& d)
 bool writeObsPlanFile(State& s, std::string_view relPath, const ObsPlanFileData& d);
 bool readObsPlanFile(State& s, std::string_view relPath, ObsPlanFileData& d);
 
+// The experimental criterion of the experiment a file was written for (the number after "= " on
+// the heading of the coefficients); nullopt when the file has no such line or number.
+std::optional<double> obsPlanFileCriterion(const std::vector<std::string>& lines);
+
 // The file data of the plan's current state: experiment e's criterion `criterion`, the computed
 // criteria from the fitted regression when there is one.
 ObsPlanFileData obsPlanFileData(const ObsPlan& p, std::string line1, double criterion);

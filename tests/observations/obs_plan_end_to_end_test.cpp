@@ -5,7 +5,10 @@
 // record that screen 6 loads. Screen 13's own commands and refusals are checked on the way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <sstream>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -281,6 +284,47 @@ TEST(ObsPlanEndToEnd, EveryButtonHasItsLine) {
     for (const ui::Control& c : d.wb.screen(n).controls()) {
       if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << n << " " << c.id;
     }
+}
+
+// The same first round headless through orvant-cli: one process per experiment, then the fit.
+TEST(ObsPlanEndToEnd, CommandLineRunsOneProcessPerExperimentAndFits) {
+  if (!fs::exists(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli not built: " << ORVANT_CLI;
+  WorkDir dir;
+  ObsPlanValues tv;
+  {
+    State g;
+    g.CalType = 0;
+    ASSERT_TRUE(obsPlanTemplate(g, kMars, JDfromDate(g, 1.5, 1, 1995), false, tv));
+  }
+  std::array<double, 11> truth = tv.X0;
+  truth[4] += kShiftAlfaP;
+  makeSeries(dir.path, truth);
+  const fs::path setup = dir.path / "setup.txt";
+  std::ofstream(setup) << "choose 10 kind=1\nset 10 Npl 4\nchoose 10 obs=1\nset 10 Day 1,5\n"
+                          "set 10 Month 1\nset 10 Year 1995\nchoose 10 planet=2\nchoose 10 earth=0\n"
+                          "set 10 ObsB 51,477\ncheck 10 rms on\ncheck 10 nutation on\n"
+                          "press 13 fromTemplate\nset 10 YearEnd 2000\nchoose 13 type=1\n";
+  const std::string cmd = std::string(ORVANT_CLI) + " --dir " + dir.path.string() +
+                          " obs-plan-run --plan 3 --from 1 --to 11 --jobs 2 --setup " +
+                          setup.string() + " 2>&1";
+  FILE* pipe = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, pipe)) out += buf;
+  const int rc = ::pclose(pipe);
+  ASSERT_EQ(rc, 0) << out;
+  // Every experiment left its file; the fit printed the optimum of row 4.
+  for (int e = 1; e <= 11; ++e)
+    EXPECT_TRUE(fs::exists(dir.path / "Obs" / "Plan3" / ("GREN4_100_" + std::to_string(e) + ".dat")))
+        << e << "\n" << out;
+  const auto at = out.find("X4 AlfaP, град");
+  ASSERT_NE(at, std::string::npos) << out;
+  std::istringstream line(out.substr(at + std::string("X4 AlfaP, град").size()));
+  std::string coded, natural;
+  line >> coded >> natural;
+  std::replace(natural.begin(), natural.end(), ',', '.');
+  EXPECT_NEAR(std::stod(natural), truth[4], 0.02) << out;
 }
 
 }  // namespace
