@@ -85,7 +85,7 @@ def main():
     books = {name: build(name, *spec) for name, spec in TABLES.items()}
     bad = build("AlBattani", *TABLES["AlBattani"])
     bad[0][1]["C14"] = "нет данных"                       # Sun: a text
-    bad[0][1]["C20"] = Formula('of:=VALUE("x")')          # Mercury: #VALUE!
+    bad[0][1]["C20"] = Formula('of:="x"+1')               # Mercury: #VALUE!
     del bad[0][1]["C19"]                                  # Venus: an empty cell
     books["AlBattaniBad"] = bad
     books["WingShort"] = build("Wing", *TABLES["Wing"])[:2]
