@@ -109,6 +109,47 @@ double refSeparation(Ephem& e, double jdUT, const double r[3]) {
   return eraSepp(us, um) * 180 / M_PI;
 }
 
+// Separation less the sum (outer contacts) or the difference (inner) of the angular radii of
+// the Sun (1 392 000 km) and the Moon (3 475 km) at their topocentric distances, degrees.
+double refContactFunction(Ephem& e, double jdUT, const double r[3], bool inner) {
+  double us[3], um[3];
+  if (!apparent(e, 0, jdUT, r, us) || !apparent(e, 11, jdUT, r, um)) return NAN;
+  // Topocentric distances from the geometric light-time vectors (their lengths).
+  const double tt = jdUT + kDeltaT / 86400;
+  double E[3], VE[3], S[3], VS[3], M[3], VM[3];
+  e.body(3, tt, E, VE);
+  e.body(0, tt, S, VS);
+  e.body(11, tt, M, VM);
+  double ds[3], dm[3];
+  for (int i = 0; i < 3; ++i) ds[i] = S[i] - E[i], dm[i] = M[i] - E[i];
+  // The observer's offset changes the Moon's distance by up to R: take it along the direction.
+  double rbp[3][3], rot[3][3], rr[3] = {r[0], r[1], r[2]}, rtod[3], rg[3];
+  eraPnm80(tt, 0, rbp);
+  eraIr(rot);
+  eraRz(-eraGst94(jdUT, 0), rot);
+  eraRxp(rot, rr, rtod);
+  eraTrxp(rbp, rtod, rg);
+  for (int i = 0; i < 3; ++i) ds[i] -= rg[i], dm[i] -= rg[i];
+  const double rs = std::atan(1392000000.0 / 2 / eraPm(ds)) * 180 / M_PI;
+  const double rm = std::atan(3475000.0 / 2 / eraPm(dm)) * 180 / M_PI;
+  const double sep = eraSepp(us, um) * 180 / M_PI;
+  return sep - (inner ? std::fabs(rm - rs) : rm + rs);
+}
+
+// Bisection of refContactFunction on [a, b] (a sign change) to 1e-7 day.
+double refContact(Ephem& e, double a, double b, const double r[3], bool inner) {
+  double fa = refContactFunction(e, a, r, inner);
+  while (b - a > 1e-7) {
+    const double m = (a + b) / 2, fm = refContactFunction(e, m, r, inner);
+    if ((fm > 0) == (fa > 0)) {
+      a = m, fa = fm;
+    } else {
+      b = m;
+    }
+  }
+  return (a + b) / 2;
+}
+
 // Golden-section search for the least separation in [a, b] (days), to 1e-7 day.
 double refMinimum(Ephem& e, double a, double b, const double r[3]) {
   const double g = (std::sqrt(5.0) - 1) / 2;
@@ -220,6 +261,20 @@ TEST(EclipseReference, FinderAgreesForBothObserverModels) {
                 utText(x.c4).c_str(), (x.jdMax - ref) * 86400, x.type, x.magnitude);
     EXPECT_NEAR((x.jdMax - ref) * 86400, 0, 5.0);
     EXPECT_EQ(x.type, 'T');  // the observer lies in the path of totality
+    // The contacts of the reference, bracketed around its maximum.
+    const double c1 = refContact(e, ref - 0.1, ref, r, false);
+    const double c2 = refContact(e, ref - 0.01, ref, r, true);
+    const double c3 = refContact(e, ref, ref + 0.01, r, true);
+    const double c4 = refContact(e, ref, ref + 0.1, r, false);
+    std::printf("[ reference ] %s: ERFA contacts %s %s %s %s; finder minus ERFA %.2f %.2f "
+                "%.2f %.2f s\n",
+                ellipsoid ? "WGS84 h=0" : "sphere", utText(c1).c_str(), utText(c2).c_str(),
+                utText(c3).c_str(), utText(c4).c_str(), (x.c1 - c1) * 86400,
+                (x.c2 - c2) * 86400, (x.c3 - c3) * 86400, (x.c4 - c4) * 86400);
+    EXPECT_NEAR((x.c1 - c1) * 86400, 0, 5.0);
+    EXPECT_NEAR((x.c2 - c2) * 86400, 0, 5.0);
+    EXPECT_NEAR((x.c3 - c3) * 86400, 0, 5.0);
+    EXPECT_NEAR((x.c4 - c4) * 86400, 0, 5.0);
     // First and last contacts bracket the maximum by about an hour and ten minutes each.
     EXPECT_GT((x.jdMax - x.c1) * 24, 1.0);
     EXPECT_GT((x.c4 - x.jdMax) * 24, 1.0);
