@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -370,6 +371,26 @@ TEST_F(LibreOfficeTest, AlmagestSunAndMoonAgainstPtolemysModels) {
   date(1, 1, 1, s.JDep);
   ASSERT_TRUE(TabEval(s));
   EXPECT_NEAR(s.Lk[0], 333.1360, 1e-4);
+}
+
+// orvant-cli tab-eval: one evaluation of a work directory's workbook, Lk, Bk and CorrTab printed.
+TEST_F(LibreOfficeTest, TabEvalCommand) {
+  install("AlmagestReal", "Almagest");
+  const std::string cmd = std::string(ORVANT_CLI) + " --dir " + dir.str() +
+                          " tab-eval Almagest 11 7 9 886 6 2>&1";
+  FILE* p = ::popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, p)) out += buf;
+  EXPECT_EQ(::pclose(p), 0) << out;
+  double l = 0, b = 0, corr = 0;
+  ASSERT_EQ(std::sscanf(out.c_str(), "Lk = %lf\nBk = %lf\nCorrTab = %lf", &l, &b, &corr), 3) << out;
+  double lm = 0, bm = 0;
+  ptolemyMoon(886, 9, 7, 6, lm, bm);
+  EXPECT_NEAR(l, lm, 1.0 / 3600);
+  EXPECT_NEAR(b, bm, 1.0 / 3600);
+  EXPECT_NEAR(corr, 3.9, 1e-12);
 }
 
 }  // namespace

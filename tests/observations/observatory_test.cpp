@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "model/calendar.h"
 #include "model/textfile.h"
 #include "obs_test_util.h"
@@ -462,6 +464,40 @@ TEST_F(ObsFileTest, AGoodFileThatCannotBeWrittenLeavesTheOldOne) {
   std::vector<std::string> lines;
   ASSERT_EQ(readLines(dir.path() / "Obs/GREN4_G_100LB.txt", lines), ReadStatus::Ok);
   EXPECT_EQ(lines, std::vector<std::string>{"old"});
+}
+
+// orvant-cli obs-read lists what ObsReadNext accepts: year, month, day, Lk, Bk.
+std::string runCli(const std::string& args, int& status) {
+  std::string out;
+  FILE* p = ::popen((std::string(ORVANT_CLI) + " " + args + " 2>&1").c_str(), "r");
+  if (!p) return out;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, p)) out += buf;
+  status = ::pclose(p);
+  return out;
+}
+
+TEST(ObsReadCommand, ListsTheAcceptedRecordsAndStopsOnAReadError) {
+  test::TempDir dir;
+  dir.write("GREN4_G_100.txt", series());
+  const std::string file = (dir.path() / "GREN4_G_100.txt").string();
+  int status = -1;
+  std::string out = runCli("obs-read " + file, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out,
+            "1900 3 7.5210127314814814 93.876041666666666 23.439277777777775\n"
+            "1905 6 19.521012731481481 180.00208333333333 23.439277777777775\n");
+  // From 1901 on, criterion Abs(dL): only the second record.
+  out = runCli("obs-read " + file + " --from 1901 --criterion L", status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out, "1905 6 19.521012731481481 180.00208333333333 23.439277777777775\n");
+  ObsFields bad;
+  bad.rs = "zz";
+  dir.write("GREN4_G_101.txt", header() + obsLine(bad) + "\n");
+  out = runCli("obs-read " + (dir.path() / "GREN4_G_101.txt").string(), status);
+  EXPECT_NE(status, 0);
+  EXPECT_NE(out.find("MESSAGE [Orvant7] Ошибка чтения данных из файла | "), std::string::npos)
+      << out;
 }
 
 }  // namespace
