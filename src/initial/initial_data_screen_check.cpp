@@ -46,54 +46,53 @@ std::optional<long> countOf(const ui::Form& f, std::string_view id) {
 
 void InitialDataScreen::declareCheck(const std::vector<std::string>& names) {
   group("check", "Проверка орбиты").in("right").at(2, 0).span(1, 2);
-  options("traced", "", names, 1).in("check").at(0, 0).span(1, 3).inColumns(6).onChange(
+  // Two columns: the panel shares the right pane with the picture and must fit beside the table.
+  options("traced", "", names, 1).in("check").at(0, 0).span(1, 2).inColumns(4).onChange(
       [this] { tracedChanged(); });
   field("H0", "Шаг решения уравнений, с", "3600").in("check").at(1, 0).chars(6);
   field("NC0", "NC0, шагов", "1000").in("check").at(1, 1).chars(6);
-  label("Tref", "(справочно T=  дней)").in("check").at(1, 2);
   field("kShag", "kShag", "100").in("check").at(2, 0).chars(6);
   field("dAlfa", "+/-dAlfa, град", "1").in("check").at(2, 1).chars(6);
   check("kSun", "при Vsol=const")
       .in("check")
-      .at(2, 2)
+      .at(3, 0)
       .tip("Центр (Солнце или Земля) не ускоряется: его скорость остается постоянной");
+  label("Tref", "(справочно T=  дней)").in("check").at(3, 1);
   button("checkStart", "Проверить параметры орбиты и ошибку их определения программой",
          [this] { checkStart(); })
       .in("check")
-      .at(3, 0)
-      .span(1, 3)
+      .at(4, 0)
+      .span(1, 2)
       .tip("Проинтегрировать задачу двух тел (объект и его центр) и измерять по оборотам период, "
            "эксцентриситет, полуось, перигелий и узел с их ошибкой");
   button("checkStop", "Остановить", [this] { state().kStop = 1; })
       .in("check")
-      .at(4, 0)
+      .at(5, 0)
       .tip("Остановить проверку орбиты на ближайшей точке вывода");
   button("checkGo", "Продолжить ", [this] { checkContinue(); })
       .in("check")
-      .at(4, 1)
+      .at(5, 1)
       .tip("Продолжить остановленную проверку орбиты с сохраненного состояния");
   button("checkSteps", "сделать NC0 шагов", [this] { checkSteps(); })
       .in("check")
-      .at(4, 2)
+      .at(6, 0)
       .tip("Сделать NC0 шагов проверки орбиты, вывести результаты и остановиться");
-  field("T2pi", "2*pi*R0sr/V0sr=", "").in("check").at(5, 0).chars(12).locked();
-  field("chkTper", "Период обращения T", "").in("check").at(5, 1).chars(12).locked();
-  field("chkEks", "Эксцентриситет Eks", "").in("check").at(5, 2).chars(12).locked();
-  field("chkRsr", "Rsr=(Lmax+Lmin)/2", "").in("check").at(6, 0).chars(12).locked();
-  field("chkVsr", "Vsr=(Vmax+Vmin)/2", "").in("check").at(6, 1).chars(12).locked();
-  field("chkWsr", "Wsr = Vsr / Rsr", "").in("check").at(6, 2).chars(12).locked();
-  field("chkAlfaP", "Перигелий AlfaP", "").in("check").at(7, 0).chars(12).locked();
-  field("chkdAlfaP", "dAlfaP, угл.сек", "").in("check").at(7, 1).chars(12).locked();
-  field("chkBetta", "Угол наклона Betta", "").in("check").at(7, 2).chars(12).locked();
-  field("chkAlfaU", "Узел AlfaU", "").in("check").at(8, 0).chars(12).locked();
-  field("chkdAlfaU", "dAlfaU, угл.сек", "").in("check").at(8, 1).chars(12).locked();
-  field("chkAlfa", "Alfa", "").in("check").at(8, 2).chars(12).locked();
-  field("chkLmax", "Lmax ", "").in("check").at(9, 0).chars(12).locked();
-  field("chkLmin", "Lmin ", "").in("check").at(9, 1).chars(12).locked();
-  field("chkdT", "dT, лет", "").in("check").at(9, 2).chars(12).locked();
-  field("chkVmax", "Vmax", "").in("check").at(10, 0).chars(12).locked();
-  field("chkVmin", "Vmin", "").in("check").at(10, 1).chars(12).locked();
-  field("chkdEsys", "dEsys, %", "").in("check").at(10, 2).chars(12).locked();
+  const char* results[][2] = {
+      {"T2pi", "2*pi*R0sr/V0sr="},      {"chkTper", "Период обращения T"},
+      {"chkEks", "Эксцентриситет Eks"}, {"chkRsr", "Rsr=(Lmax+Lmin)/2"},
+      {"chkVsr", "Vsr=(Vmax+Vmin)/2"},  {"chkWsr", "Wsr = Vsr / Rsr"},
+      {"chkAlfaP", "Перигелий AlfaP"},  {"chkdAlfaP", "dAlfaP, угл.сек"},
+      {"chkAlfaU", "Узел AlfaU"},       {"chkdAlfaU", "dAlfaU, угл.сек"},
+      {"chkBetta", "Угол наклона Betta"}, {"chkAlfa", "Alfa"},
+      {"chkLmax", "Lmax "},             {"chkLmin", "Lmin "},
+      {"chkVmax", "Vmax"},              {"chkVmin", "Vmin"},
+      {"chkdT", "dT, лет"},             {"chkdEsys", "dEsys, %"},
+  };
+  int k = 0;
+  for (const auto& r : results) {
+    field(r[0], r[1], "").in("check").at(7 + k / 2, k % 2).chars(14).locked();
+    ++k;
+  }
 }
 
 // ---- commands ----

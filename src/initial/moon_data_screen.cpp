@@ -27,8 +27,8 @@ constexpr std::string_view kMsgBadInput = "Введите правильно д�
 constexpr std::string_view kMsgBadSetup = "Задайте правильно данные";
 constexpr std::string_view kMsgEquations = "Ошибка решения уравнений";
 
-constexpr double kPictureWidthCm = 11, kPictureHeightCm = 13;
-constexpr double kOriginX = 5.5, kOriginY = 6;  // the Earth-Moon centre of mass, cm
+constexpr double kPictureWidthCm = 10, kPictureHeightCm = 13;
+constexpr double kOriginX = 5, kOriginY = 6;  // the Earth-Moon centre of mass, cm
 constexpr int kScaleMin = 5, kScaleMax = 500, kScaleStart = 40;  // thousand km per cm
 
 // Rows of the result table.
@@ -62,9 +62,9 @@ MoonDataScreen::MoonDataScreen(State& s, ui::Workbench& wb)
 
   // ---- date, theory, masses ----
   group("date", "Дата").in("c0").at(0, 0);
-  field("Day", "День", "1,5").in("date").at(0, 0).chars(5);
-  field("Month", "Месяц", "1").in("date").at(0, 1).chars(3);
-  field("Year", "Год", "2000").in("date").at(0, 2).chars(5);
+  field("Day", "День", "1,5").in("date").at(0, 0).chars(4);
+  field("Month", "Месяц", "1").in("date").at(0, 1).chars(2);
+  field("Year", "Год", "2000").in("date").at(0, 2).chars(4);
   field("JD", "JD =", "").in("date").at(1, 0).span(1, 2).chars(12);
   button("GJ", "G->J", [this] { gregorianToJulian(); })
       .in("date")
@@ -93,7 +93,7 @@ MoonDataScreen::MoonDataScreen(State& s, ui::Workbench& wb)
   group("results", "Результаты проверки").in("c0").at(3, 0);
   {
     ui::Control& t =
-        table("res", "", 6, {"задано", "измерено", "изменение"}).in("results").at(0, 0).span(1, 2).chars(11).locked();
+        table("res", "", 6, {"задано", "измерено", "изменение"}).in("results").at(0, 0).span(1, 2).chars(10).locked();
     t.rowCaptions = {"Период, дней=", "Rsr, тыс.км", "Eks", "AlfaP, град", "AlfaU, град", "Betta, град"};
   }
   field("Tyears", "T, лет=", "").in("results").at(1, 0).chars(12).locked();
@@ -131,26 +131,26 @@ MoonDataScreen::MoonDataScreen(State& s, ui::Workbench& wb)
   // ---- the check ----
   group("check", "Проверка орбиты Луны").in("c1").at(3, 0);
   field("H0", "с шагом, сек", "360").in("check").at(0, 0).chars(6);
-  field("kShag", "уменьшая его в", "10").in("check").at(0, 1).chars(4);
-  field("dAlfa", "в интервале, град  +/-", "45").in("check").at(1, 0).chars(6);
-  field("NC0", "данные выводить на рисунок через", "100").in("check").at(2, 0).span(1, 2).chars(5);
-  label("NC0unit", "шагов").in("check").at(2, 2);
-  check("kSun", "+V3=const").in("check").at(1, 1);
-  check("drawTraj", "рисовать траектории", true).in("check").at(3, 0);
-  check("drawCM", "рисовать координаты центра масс системы").in("check").at(4, 0).span(1, 3);
+  check("kSun", "+V3=const").in("check").at(0, 1);
+  field("kShag", "вблизи перигея и узла уменьшая его в", "10").in("check").at(1, 0).chars(6);
+  field("dAlfa", "в интервале, град  +/-", "45").in("check").at(2, 0).chars(6);
+  field("NC0", "данные выводить на рисунок через", "100").in("check").at(3, 0).chars(6);
+  label("NC0unit", "шагов").in("check").at(3, 1);
+  check("drawTraj", "рисовать траектории", true).in("check").at(4, 0).span(1, 2);
+  check("drawCM", "рисовать координаты центра масс системы").in("check").at(5, 0).span(1, 2);
   button("checkStart", "Проверить параметры орбиты Луны", [this] { checkStart(); })
       .in("check")
-      .at(5, 0)
-      .span(1, 3)
+      .at(6, 0)
+      .span(1, 2)
       .tip("Проинтегрировать пару Земля - Луна и измерять по оборотам параметры орбиты Луны, "
            "их изменение и сохранение энергии, момента и импульса");
   button("checkStop", "Остановить", [this] { state().kStop = 1; })
       .in("check")
-      .at(6, 0)
+      .at(7, 0)
       .tip("Остановить проверку орбиты Луны");
   button("checkGo", "Продолжить", [this] { checkContinue(); })
       .in("check")
-      .at(6, 1)
+      .at(7, 1)
       .tip("Продолжить остановленную проверку орбиты Луны");
 
   // ---- the picture ----
@@ -431,8 +431,16 @@ void MoonDataScreen::showCheckDisplay() {
       ((s.VY[11] - s.VY[0]) * (s.X[11] - s.X[0]) - (s.Y[11] - s.Y[0]) * (s.VX[11] - s.VX[0])) * s.m[11];
   const double mVXsys = s.m[13] * s.VX[0] + s.m[11] * s.VX[11];
   f.setNumber("dEsys", percentChange(k.E, k.E0), 12);
-  f.setNumber("dMsys", M0sys_ != 0 ? percentChange(Msys, M0sys_) : 0, 12);
-  f.setNumber("dmVXsys", mVX0sys_ != 0 ? percentChange(mVXsys, mVX0sys_) : 0, 12);
+  // A start value that is rounding noise (the pair at rest in its centre of mass has no momentum)
+  // gives no meaningful ratio: the change is then taken relative to the momenta of the bodies.
+  const double pScale = s.m[11] * std::hypot(s.VX[11], s.VY[11]) + s.m[13] * std::hypot(s.VX[0], s.VY[0]);
+  const double rScale = std::hypot(s.X[11] - s.X[0], s.Y[11] - s.Y[0]) * s.m[11] *
+                        std::hypot(s.VX[11] - s.VX[0], s.VY[11] - s.VY[0]);
+  const auto change = [](double v, double v0, double scale) {
+    return std::fabs(v0) > 1e-9 * scale ? percentChange(v, v0) : 100 * (v - v0) / scale;
+  };
+  f.setNumber("dMsys", change(Msys, M0sys_, rScale), 12);
+  f.setNumber("dmVXsys", change(mVXsys, mVX0sys_, pScale), 12);
 }
 
 // ---- dates ----

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
@@ -49,7 +50,10 @@ void shot(QtForm& f, const char* name, const char* focus = nullptr, bool fill = 
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
   }
   if (focus)  // bring a part of a window larger than the display into view
-    if (auto* area = w->findChild<QScrollArea*>("content_scroll")) area->ensureWidgetVisible(f.widget(focus), 0, 0);
+    if (auto* area = w->findChild<QScrollArea*>("content_scroll")) {
+      area->ensureWidgetVisible(f.widget(focus), 0, 0);
+      area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());  // the right pane
+    }
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
   const QRect avail = w->screen()->availableGeometry();
   EXPECT_LE(w->frameGeometry().width(), avail.width() + 1) << name;
