@@ -8,6 +8,7 @@
 #include "initial/system_velocity_screen.h"
 #include "observations/observation_screen.h"
 #include "observations/obs_plan_screen.h"
+#include "observations/aberration_screen.h"
 #include "design/optimisation_screen.h"
 #include "design/plan_tests_screen.h"
 #include "help/button_reference_screen.h"
@@ -39,6 +40,7 @@ void registerAllScreens(ui::Workbench& workbench) {
   workbench.add<design::PlanTestsScreen>(8);
   workbench.add<help::FilesScreen>(help::kFilesScreen);
   workbench.add<ObservationScreen>(kObservationScreen);
+  workbench.add<AberrationScreen>(kAberrationScreen);
   workbench.add<ConverterScreen>(12);
   workbench.add<ObsPlanScreen>(kObsPlanScreen);
   workbench.add<simulation::EllipseScreen>(simulation::kEllipseScreen);
