@@ -11,9 +11,13 @@ packages=(
   clang libclang-rt-14-dev                      # fuzz harnesses (libFuzzer runtime, sanitizers)
   libreoffice-calc-nogui python3-uno            # the engine of the ancient-table workbooks
 )
-if [ "${1:-}" = "--de405" ]; then
-  packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy)
-fi
+for arg in "$@"; do
+  case "$arg" in
+    --de405) packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy) ;;
+    # building and checking the Debian package (cpack's dpkg-shlibdeps, lintian, the desktop entry)
+    --package) packages+=(dpkg-dev lintian desktop-file-utils file) ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
