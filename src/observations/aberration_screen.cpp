@@ -41,25 +41,25 @@ AberrationScreen::AberrationScreen(State& s, ui::Workbench& wb)
   group("gEarth", "Земля в покое").in("c0").at(2, 0);
   for (int j = 0; j < 6; ++j)
     field(std::string(kGroupIds[j]) + "3", std::string(kGroupIds[j]) + "3", "").in("gEarth")
-        .at(j % 3, j / 3).chars(12).locked();
+        .at(j % 3, j / 3).chars(10).locked();
   group("gPl", "Объект в покое").in("c0").at(3, 0);
   const char* const defaults[] = {"0", "0", "999888777", "0", "0", "0"};
   for (int j = 0; j < 6; ++j)
     field(std::string(kGroupIds[j]) + "pl", std::string(kGroupIds[j]) + "pl", defaults[j])
-        .in("gPl").at(j % 3, j / 3).chars(12);
-  field("S", "S", "").in("gPl").at(3, 0).chars(12).locked();
-  field("T", "T=S/Vsv, с", "").in("gPl").at(3, 1).chars(12).locked();
+        .in("gPl").at(j % 3, j / 3).chars(10);
+  field("S", "S", "").in("gPl").at(3, 0).chars(10).locked();
+  field("T", "T=S/Vsv, с", "").in("gPl").at(3, 1).chars(10).locked();
 
   group("c1", "").at(0, 1);
   group("gMove", "Движущаяся Солнечная система").in("c1").at(0, 0);
-  field("N", "скорость света уменьшить в … раз", "1000").in("gMove").at(0, 0).span(1, 2).chars(8);
+  field("N", "скорость света уменьшить в … раз", "1000").in("gMove").at(0, 0).span(1, 2).chars(6);
   check("cosB", "* cos(B)").in("gMove").at(0, 2);
   field("VXsys", "VXsys", "0").in("gMove").at(1, 0).chars(7);
   field("VYsys", "VYsys", "0").in("gMove").at(1, 1).chars(7);
   field("VZsys", "VZsys", "0").in("gMove").at(1, 2).chars(7);
   for (int j = 0; j < 6; ++j)
     field(std::string(kGroupIds[j]) + "pl2", std::string(kGroupIds[j]) + "pl", "").in("gMove")
-        .at(2 + j % 3, j / 3).chars(12).locked();
+        .at(2 + j % 3, j / 3).chars(10).locked();
 
   group("gRes", "").in("c1").at(1, 0);
   label("hL", "GeoL, град").in("gRes").at(0, 1);
@@ -71,8 +71,8 @@ AberrationScreen::AberrationScreen(State& s, ui::Workbench& wb)
   const char* const Bids[] = {"B0", "dBis", "dBpr", "dBs", "B2"};
   for (int k = 0; k < 5; ++k) {
     label(std::string("row") + std::to_string(k), rows[k]).in("gRes").at(k + 1, 0);
-    field(Lids[k], "", "").in("gRes").at(k + 1, 1).chars(12).locked();
-    field(Bids[k], "", "").in("gRes").at(k + 1, 2).chars(12).locked();
+    field(Lids[k], "", "").in("gRes").at(k + 1, 1).chars(10).locked();
+    field(Bids[k], "", "").in("gRes").at(k + 1, 2).chars(10).locked();
   }
   field("iterations", "сделано итераций", "0").in("gRes").at(6, 0).chars(5).locked();
 
@@ -80,7 +80,7 @@ AberrationScreen::AberrationScreen(State& s, ui::Workbench& wb)
   button("place", "Найти параметры Земли и объекта наблюдения ", [this] { place(); }).in("gCmd")
       .at(0, 0).span(1, 4).tip("Поставить Землю и объект в покоящейся системе на дату (New0)");
   button("iterate",
-         "Расчет наблюдаемых координат планеты в движущейся Солнечной системе (одна итерация) "
+         "Расчет наблюдаемых координат планеты в движущейся Солнечной системе\n(одна итерация) "
          "при заданной скорости Солнечной системы",
          [this] { iterate(); })
       .in("gCmd").at(1, 0).span(1, 4)
@@ -103,19 +103,19 @@ AberrationScreen::AberrationScreen(State& s, ui::Workbench& wb)
       .tip("Закрыть экран");
 
   group("c2", "").at(0, 2);
-  picture("pic", "", 11, 9).in("c2").at(0, 0).span(1, 3);
-  scroll("scale", "", 1, 100, 20).in("c2").at(1, 0).span(1, 2).onChange([this] { showScale(); });
-  label("scaleText", "").in("c2").at(1, 2);
+  picture("pic", "", 7.5, 8).in("c2").at(0, 0).span(1, 3);
+  scroll("scale", "", 1, 100, 20).in("c2").at(1, 0).span(1, 3).onChange([this] { showScale(); });
+  label("scaleText", "").in("c2").at(9, 0).span(1, 3);
   options("kind", "", {"построения", "развертка", "фазовая плоскость"}, 0).in("c2").at(2, 0)
-      .span(1, 2).inColumns(3).tip("Что рисовать: построения, развертку по времени, фазовую плоскость");
+      .span(3, 2).inColumns(1).tip("Что рисовать: построения, развертку по времени, фазовую плоскость");
   check("abs", "+abs").in("c2").at(2, 2);
-  options("plane", "", {"XY", "XZ"}, 0).in("c2").at(3, 0).inColumns(2)
+  options("plane", "", {"XY", "XZ"}, 0).in("c2").at(3, 2).span(2, 1).inColumns(1)
       .tip("Плоскость проекции построений");
-  check("showIs", "Аберрация источника Ais", true).in("c2").at(4, 0);
-  check("showPr", "Аберрация приемника Apr", true).in("c2").at(4, 1);
-  check("showS", "Суммарная аберрация As", true).in("c2").at(4, 2);
-  field("MT", "MT, лет/см", "0,25").in("c2").at(5, 0).chars(6);
-  field("MAlfa", "MAlfa, град/см", "0,001").in("c2").at(5, 1).chars(6);
+  check("showIs", "Аберрация источника Ais", true).in("c2").at(5, 0).span(1, 3);
+  check("showPr", "Аберрация приемника Apr", true).in("c2").at(6, 0).span(1, 3);
+  check("showS", "Суммарная аберрация As", true).in("c2").at(7, 0).span(1, 3);
+  field("MT", "MT, лет/см", "0,25").in("c2").at(8, 0).chars(6);
+  field("MAlfa", "MAlfa, град/см", "0,001").in("c2").at(8, 1).span(1, 2).chars(6);
 }
 
 void AberrationScreen::opened() {
