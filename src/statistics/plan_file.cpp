@@ -61,9 +61,10 @@ bool readPlanFile(State& s, int k, PlanFile& f) {
   std::vector<double> v;
   for (int i = 1; i <= kFactorRows; ++i) {
     if (!numbersOf(lines[at(i + 1)], 4, v)) return readError();
-    // The levels are the file's scaled integers: one beyond them could not be written back.
+    // The levels are the file's scaled integers: one that could not be written back (beyond the
+    // 64-bit integers once divided by MK and multiplied again) is no plan file's value.
     for (double x : v)
-      if (!checkedScaledInt(x, 1)) return readError();
+      if (!checkedStoredInt(x / s.MK, s.MK)) return readError();
     next.levels.X0[at(i)] = v[0] / s.MK;
     next.levels.dX[at(i)] = v[1] / s.MK;
     next.levels.Xopt[at(i)] = v[2] / s.MK;
