@@ -32,6 +32,12 @@ echo "perihelion shift, classical:  $D1 arcsec/century"
 echo "perihelion shift, Vgr = Vsv:  $D2 arcsec/century"
 echo "difference (finite - classical): $DIFF arcsec/century"
 
+# The records as CSV (real units, ISO dates) for pandas or R.
+for e in 1 2; do
+  cli --dir "$W" export "$W/Plan0/Txt1/Orvant1Ras$e.txt" >"$W/mercury_exp$e.csv"
+done
+echo "records as CSV: $W/mercury_exp1.csv, $W/mercury_exp2.csv ($(($(wc -l <"$W/mercury_exp1.csv") - 1)) rows each)"
+
 if [ "$SHORT" = 1 ]; then
   check_key shift_classical "$D1" 480 620
   check_key shift_finite "$D2" 480 620
