@@ -87,7 +87,8 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   group("c1", "").at(0, 1);
   group("gTheory", "Теории").in("c1").at(0, 0);
   options("planet", "параметры орбит планет (p)", {"JPL0", "Kin0", "План"}, 0).in("gTheory")
-      .at(0, 0).span(1, 2).inColumns(3).tip("Теория наблюдаемой планеты");
+      .at(0, 0).span(1, 2).inColumns(3).tip("Теория наблюдаемой планеты")
+      .onChange([this] { planetChosen(); });
   options("earth", "когда Земля (z) и Луна (l) по", {"JPL0", "Kin0", "Kin0+"}, 0)
       .in("gTheory").at(1, 0).span(1, 2).inColumns(3).tip("Теория Земли и Луны");
   options("epoch", "параметры в эпохе", {"J2000", "JD"}, 0).in("gTheory").at(2, 0)

@@ -92,6 +92,7 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
   void planRegression();        // "Найти коэффициенты уравнения регрессии"
   void planGraphs();            // "Построить графики при X(i)=X(i)opt"
   void planListing();           // the second hidden field "planListHidden"
+  void planetChosen();          // the planet theory chosen: the epochs and screen 13's box
   void planText(double units, const std::string& text, double xCm = 0, ui::Color c = ui::kBlack);
   bool seriesRunning_ = false;
 

@@ -53,6 +53,22 @@ void ObservationScreen::declarePlanControls() {
   hidden("planListHidden", [this] { planListing(); });
 }
 
+// "План" enables both epochs; "JPL0" and "Kin0" take "J2000" and disable "JD". Every choice
+// unticks screen 13's "план возмущений от планет №1 или №2", which can be ticked again only after
+// "JPL0" or "Kin0".
+void ObservationScreen::planetChosen() {
+  ui::Form& f = form();
+  const bool plan = f.option("planet") == 2;
+  if (!plan) f.setOption("epoch", 0);
+  f.setEntryEnabled("epoch", 1, plan);
+  if (ObsPlanScreen* p = planScreenOf(workbench())) {
+    p->form().setChecked("pert", false);
+    p->form().setEnabled("pert", !plan);
+    p->plan().pert = false;
+    state().kodOTO = 0;
+  }
+}
+
 void ObservationScreen::planText(double units, const std::string& text, double xCm, ui::Color c) {
   ui::Canvas& pic = form().canvas("resid");
   // The picture's y axis runs upward from its origin; the top edge is at fromCmY(0).

@@ -272,6 +272,17 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   o.type("Npl", "7");  // objects above 4 have no coefficients
   ASSERT_TRUE(p.press("toForm22"));
   EXPECT_EQ(d.last(), "Загрузите форму 22 (dLp)");
+  // The planet theory of screen 10: "План" unticks and disables the perturbation plan and
+  // allows the epoch "JD"; "JPL0" enables the box again and takes the epoch "J2000".
+  o.choose("planet", 2);
+  EXPECT_FALSE(p.checked("pert"));
+  EXPECT_FALSE(p.enabled("pert"));
+  EXPECT_EQ(d.state.kodOTO, 0);
+  EXPECT_TRUE(o.choose("epoch", 1));
+  o.choose("planet", 0);
+  EXPECT_TRUE(p.enabled("pert"));
+  EXPECT_EQ(o.option("epoch"), 0);
+  EXPECT_FALSE(o.choose("epoch", 1));  // "JD" disabled
   // A box that is not a number.
   p.type("VXsys", "abc");
   ASSERT_TRUE(p.press("optimise"));
