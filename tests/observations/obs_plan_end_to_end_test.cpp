@@ -297,6 +297,36 @@ TEST(ObsPlanEndToEnd, EveryButtonHasItsLine) {
     }
 }
 
+// "Остановить" during a series (here the stop at a display point of the loop) ends the series after
+// the current pass: the first experiment is cut short, the others are not run.
+TEST(ObsPlanEndToEnd, StopEndsTheSeriesAfterTheCurrentPass) {
+  Desk d;
+  ObsPlanValues tv;
+  {
+    State g;
+    g.CalType = 0;
+    ASSERT_TRUE(obsPlanTemplate(g, kMars, JDfromDate(g, 1.5, 1, 1995), false, tv));
+  }
+  makeSeries(d.dir.path, tv.X0);
+  ui::Form& o = d.obs();
+  ui::Form& p = d.plan();
+  o.choose("kind", 1);
+  o.type("Npl", "4");
+  o.choose("obs", 1);
+  o.type("Year", "1995");
+  o.choose("planet", 2);
+  ASSERT_TRUE(p.press("fromTemplate"));
+  o.type("YearEnd", "2000");
+  ASSERT_TRUE(p.press("create"));
+  d.desk.limitDisplays(5);
+  ASSERT_TRUE(o.press("runExp"));
+  EXPECT_TRUE(d.data().done[1]);
+  EXPECT_EQ(d.obs().text("expFrom"), "1");
+  for (int u = 2; u <= d.data().plan.Npt; ++u) EXPECT_FALSE(d.data().done[static_cast<std::size_t>(u)]) << u;
+  EXPECT_LT(d.wb.screen<ObservationScreen>(kObservationScreen).run().acc().Nok, 10);
+  EXPECT_EQ(d.state.kStop, 1);
+}
+
 // The same first round headless through orvant-cli: one process per experiment, then the fit.
 TEST(ObsPlanEndToEnd, CommandLineRunsOneProcessPerExperimentAndFits) {
   if (!fs::exists(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli not built: " << ORVANT_CLI;
