@@ -151,6 +151,12 @@ void ObservationScreen::runExperiment(int u, int last) {
                           : 0;
   plan.Yexp[uu] = crit;
   plan.done[uu] = run_.acc().Nok > 0;
+  // The weight of the result (parameter 10) goes back to screen 13 as X0(10).
+  if (plan.done[uu]) {
+    plan.v.X0[10] = t.par[10];
+    plan.dates.JDmean = run_.acc().JDmean;
+    planScreen->form().setNumber("kW", t.par[10], 6);
+  }
   planText(10.5 + u / 2.0, six(crit), 7.5);
   const bool stopped = s.kStop == 1;
   if (!run_.tableSource()) ObsRewind(s);

@@ -132,6 +132,9 @@ double round(Desk& d) {
   EXPECT_TRUE(d.obs().press("runExp"));
   for (int u = 1; u <= Npt; ++u) EXPECT_TRUE(d.data().done[static_cast<std::size_t>(u)]) << u;
   EXPECT_EQ(d.obs().text("expFrom"), "1");  // "JD = JD0" at the end
+  // The weight of the last experiment (1/criterion without "+kVes=") is screen 13's X0(10).
+  EXPECT_NEAR(d.data().v.X0[10], 1 / d.data().Yexp[static_cast<std::size_t>(Npt)], 1e-9);
+  EXPECT_GT(d.data().dates.JDmean, 2449718.0);
   EXPECT_TRUE(d.obs().press("regression"));
   EXPECT_TRUE(d.data().fitted);
   EXPECT_TRUE(p.press("optimise"));
