@@ -58,7 +58,8 @@ ObsPlanScreen::ObsPlanScreen(State& s, ui::Workbench& wb)
   field("VZsys", "VZsys, км/с", "0").in("gMore").at(0, 4).chars(7);
   field("Prec", "Прецессия, сек", "5029").in("gMore").at(1, 0).chars(7).locked();
   field("kW", "вес", "1").in("gMore").at(1, 2).chars(9);
-  check("pert", "план возмущений от планет №1 или №2").in("gMore").at(2, 0).span(1, 4);
+  check("pert", "план возмущений от планет №1 или №2").in("gMore").at(2, 0).span(1, 4)
+      .onChange([this] { pertChosen(); });
   options("pertNo", "", {"№1", "№2"}, 0).in("gMore").at(2, 4).inColumns(2)
       .tip("Возмущающая планета, коэффициенты которой подбирает план");
   label("pertRows", "").in("gMore").at(3, 0).span(1, 6);
@@ -204,6 +205,17 @@ void ObsPlanScreen::showValues() {
   f.setNumber("kW", v.X0[10], 6);
   f.setText("pertRows", plan_.pert ? "X2...X9 = dL3,dL4,dL7,dL5,dL8,dL9,dL10,dL21 " : "");
   if (plan_.built) f.setText("Npt", std::to_string(plan_.plan.Npt));
+}
+
+// The perturbation variant: rows 2..9 stand for the coefficients dL3 .. dL21 of screen 22.
+void ObsPlanScreen::pertChosen() {
+  ui::Form& f = form();
+  plan_.pert = f.checked("pert");
+  state().kodOTO = plan_.pert ? 1 : 0;
+  const auto& captions = plan_.pert ? kObsPlanPertCaptions : kObsPlanRowCaptions;
+  for (int i = 2; i <= kObsPlanRows; ++i)
+    f.setCaption(rowId("t", i), std::string(captions[static_cast<std::size_t>(i)]));
+  f.setText("pertRows", plan_.pert ? "X2...X9 = dL3,dL4,dL7,dL5,dL8,dL9,dL10,dL21 " : "");
 }
 
 void ObsPlanScreen::setTestLevels() {

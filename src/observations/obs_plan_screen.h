@@ -70,6 +70,7 @@ class ObsPlanScreen : public ui::Screen {
   int objectNumber() const;   // "объект №" of screen 10 (State::Npl without it)
   bool epochJD() const;
   void showRecordCaption();
+  void pertChosen();
   void restoreScreen10Dates();
   void showSourceDates();
 

@@ -62,10 +62,8 @@ void ObservationScreen::planetChosen() {
   if (!plan) f.setOption("epoch", 0);
   f.setEntryEnabled("epoch", 1, plan);
   if (ObsPlanScreen* p = planScreenOf(workbench())) {
-    p->form().setChecked("pert", false);
+    p->form().tick("pert", false);
     p->form().setEnabled("pert", !plan);
-    p->plan().pert = false;
-    state().kodOTO = 0;
   }
 }
 

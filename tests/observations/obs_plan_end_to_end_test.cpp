@@ -280,6 +280,8 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   for (int j = 1; j <= 8; ++j)
     EXPECT_DOUBLE_EQ(d.state.PertDL[2][static_cast<std::size_t>(40 + j)], j + 1.5) << j;
   EXPECT_EQ(d.state.kodOTO, 1);
+  EXPECT_EQ(p.caption("t2"), "dL3");
+  EXPECT_EQ(p.caption("t9"), "dL21");
   o.type("Npl", "7");  // objects above 4 have no coefficients
   ASSERT_TRUE(p.press("toForm22"));
   EXPECT_EQ(d.last(), "Загрузите форму 22 (dLp)");
@@ -287,6 +289,7 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   // allows the epoch "JD"; "JPL0" enables the box again and takes the epoch "J2000".
   o.choose("planet", 2);
   EXPECT_FALSE(p.checked("pert"));
+  EXPECT_EQ(p.caption("t2"), "Eks");
   EXPECT_FALSE(p.enabled("pert"));
   EXPECT_EQ(d.state.kodOTO, 0);
   EXPECT_TRUE(o.choose("epoch", 1));
