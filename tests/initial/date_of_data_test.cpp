@@ -79,11 +79,12 @@ TEST(DateOfData, LoadNormalisesTheDateAsGToJDoesAndRefusesAMonthBeyondTheTable) 
   EXPECT_EQ(f.text("JD"), "2451576");
 }
 
-// The picture of screen 1 at the start: the inner planets crowd round the Sun at the default scale;
-// their names are kept apart (boxes of 0,2 cm a character, a line of 0,45 cm, as the picture's font).
+// The picture of screen 1 zoomed out to the outer planets (3e12 m a unit): the inner planets crowd
+// round the Sun; their names are kept apart (boxes of 0,2 cm a character, a line of 0,45 cm, as the
+// picture's font).
 TEST(DateOfData, NamesOnThePictureDoNotOverlap) {
   ScreenBench b;
-  b.first();
+  b.first().scrollTo("scale", 30000);
   std::vector<ui::Shape> names;
   for (const ui::Shape& s : dynamic_cast<ui::MemoryForm&>(b.first()).memoryCanvas("pic").shapes())
     if (s.type == ui::Shape::Type::Text) names.push_back(s);
