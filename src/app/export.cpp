@@ -117,6 +117,30 @@ CsvExport coordinates(const std::string& path) {
   return {csv, {}};
 }
 
+CsvExport residualReport(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {{}, "Не могу найти файл " + path};
+  std::stringstream text;
+  text << in.rdbuf();
+  const auto report = readResidualReport(text.str());
+  if (!report) return {{}, "Ошибка чтения данных из файла " + path};
+  std::string csv = row({"kind", "quantity", "unit", "lower", "upper", "value"});
+  const auto classes = [&](const char* name, const char* unit, double scale,
+                           const std::vector<ResidualReport::Class>& list) {
+    for (const auto& c : list)
+      csv += row({"class", name, unit, num(c.lower * scale), std::isnan(c.upper) ? "" : num(c.upper * scale),
+                  std::to_string(c.count)});
+  };
+  classes("dL", "arcsec", 1, report->dL);
+  classes("dB", "arcsec", 1, report->dB);
+  classes("dR", "km", 1000, report->dR);
+  csv += row({"accepted", "", "", "", "", std::to_string(report->accepted)});
+  csv += row({"mean", "dL", "arcsec", "", "", num(report->dLsr)});
+  csv += row({"mean", "dB", "arcsec", "", "", num(report->dBsr)});
+  csv += row({"mean", "dR", "km", "", "", num(report->dRsr * 1000)});
+  return {csv, {}};
+}
+
 int toInt(const std::string& digits) {
   return digits.size() > 9 ? -1 : std::stoi(digits);
 }
@@ -166,6 +190,52 @@ std::optional<std::vector<CoordinateRow>> readCoordinateText(const std::string& 
   return rows;
 }
 
+std::optional<ResidualReport> readResidualReport(const std::string& text) {
+  std::vector<std::string> lines;
+  {
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+    }
+  }
+  // Two header lines, an empty line, 19 class rows, an empty line, the count, the means.
+  if (lines.size() < 25) return std::nullopt;
+  ResidualReport r;
+  for (int i = 0; i < 19; ++i) {
+    std::istringstream row(lines[static_cast<std::size_t>(3 + i)]);
+    std::vector<std::string> items;
+    for (std::string item; row >> item;) items.push_back(item);
+    if (items.size() != 6) return std::nullopt;
+    std::vector<ResidualReport::Class>* lists[] = {&r.dL, &r.dB, &r.dR};
+    for (int k = 0; k < 3; ++k) {
+      const std::string& range = items[static_cast<std::size_t>(2 * k)];
+      const auto dots = range.find("...");
+      if (dots == std::string::npos) return std::nullopt;
+      const auto lower = parseNumber(range.substr(0, dots));
+      const std::string upperText = range.substr(dots + 3);
+      const auto upper = upperText.empty() ? std::optional<double>(std::nan("")) : parseNumber(upperText);
+      const auto count = parseNumber(items[static_cast<std::size_t>(2 * k + 1)]);
+      if (!lower || !upper || !count || *count < 0 || *count > 1e15 || *count != std::trunc(*count) ||
+          upperText.empty() != (i == 18))
+        return std::nullopt;
+      lists[k]->push_back({*lower, *upper, static_cast<long>(*count)});
+    }
+  }
+  static const std::regex total(R"(^\s*общее количество точек\s+(-?[0-9]+)\s*$)");
+  static const std::regex means(
+      R"(^dLsr=\s*(\S+)\s+секунд\s+dBsr=\s*(\S+)\s+секунд\s+dRsr=\s*(\S+)\s+тыс\. км\.\s*$)");
+  std::smatch m;
+  if (!std::regex_match(lines[23], m, total) || m[1].str().size() > 15) return std::nullopt;
+  r.accepted = std::stol(m[1].str());
+  if (!std::regex_match(lines[24], m, means)) return std::nullopt;
+  const auto a = parseNumber(m[1].str()), b = parseNumber(m[2].str()), c = parseNumber(m[3].str());
+  if (!a || !b || !c) return std::nullopt;
+  r.dLsr = *a, r.dBsr = *b, r.dRsr = *c;
+  return r;
+}
+
 std::string isoDate(double jd) {
   if (!std::isfinite(jd) || std::fabs(jd) > 1e9) return "";
   // Fliegel and Van Flandern's conversion of the day number to the Gregorian calendar, valid for
@@ -204,6 +274,7 @@ CsvExport exportCsv(const std::string& path) {
   static const std::regex observed(R"(^(.*?)/?(NEW|JPL|Kin)/OrvantNab\.dat$)");
   static const std::regex calculated(R"(^(.*?)/?Plan([0-9]+)/Orvant([0-9]+)Ras\.dat$)");
   static const std::regex coords(R"(^(.*?)/?Dat/Orvant([0-9]+)XYZ([0-9]+)\.txt$)");
+  static const std::regex report(R"(^(.*?)/?Dat/Stat[^/]*[0-9]+_[0-9]+\.txt$)");
   if (std::regex_match(p, m, simRecords))
     return records(m[1], m[2] == "NEW" ? Source::New : Source::JPL, toInt(m[3]), 1, 1);
   if (std::regex_match(p, m, kinRecords)) return records(m[1], Source::Kin, toInt(m[3]), toInt(m[2]), 1);
@@ -219,8 +290,9 @@ CsvExport exportCsv(const std::string& path) {
   }
   if (std::regex_match(p, m, calculated)) return calculatedShifts(m[1], toInt(m[2]), toInt(m[3]));
   if (std::regex_match(p, m, coords)) return coordinates(path);
+  if (std::regex_match(p, m, report)) return residualReport(path);
   return {{}, "не знаю, как прочитать файл " + path +
-                  " (файлы параметров орбит, сдвигов, координат рабочего каталога)"};
+                  " (файлы параметров орбит, сдвигов, координат, статистики невязок рабочего каталога)"};
 }
 
 }  // namespace orvant::app

@@ -11,6 +11,7 @@
 //   Plan<k>/Txt<N>/Orvant<N>Ras<e>.txt        orbit-parameter records
 //   NEW|JPL|Kin/OrvantNab.dat, Plan<k>/Orvant<N>Ras.dat   secular shifts
 //   Dat/Orvant<N>XYZ<e>.txt                   coordinates of the traced body during a run
+//   Dat/Stat<ObsName><Npl>_<FileNo>.txt       residual distributions of an observation series
 #pragma once
 
 #include <optional>
@@ -37,6 +38,22 @@ struct CoordinateRow {
 // Reads the rows of a coordinate file (after its seven header lines). nullopt when a row is not
 // of the file's form; a file of only the header gives no rows.
 std::optional<std::vector<CoordinateRow>> readCoordinateText(const std::string& text);
+
+// The residual report of screen 10: three distributions (|dL| and |dB| in arc seconds, dR in
+// thousand km), each of 19 classes with its bounds (the last class open above), the number of
+// accepted observations and the three mean residuals.
+struct ResidualReport {
+  struct Class {
+    double lower = 0, upper = 0;  // upper is NaN for the open class
+    long count = 0;
+  };
+  std::vector<Class> dL, dB, dR;
+  long accepted = 0;
+  double dLsr = 0, dBsr = 0, dRsr = 0;
+};
+
+// Reads the report's text; nullopt when it is not of the report's form.
+std::optional<ResidualReport> readResidualReport(const std::string& text);
 
 // "YYYY-MM-DDTHH:MM:SS" of a Julian date in the proleptic Gregorian calendar (years may be 0 or
 // negative, astronomical numbering, as ISO 8601 allows).

@@ -157,3 +157,41 @@ TEST(Export, RefusesWhatItCannotRead) {
 
 }  // namespace
 }  // namespace orvant::app
+
+namespace orvant::app {
+namespace {
+
+// Screen 10's residual report (the reduction's golden file) as CSV: every class, the count and the
+// means, dR in km.
+TEST(Export, ResidualReportClassesAndMeans) {
+  std::ifstream golden(std::string(ORVANT_SOURCE_DIR) + "/tests/observations/data/StatGREN4_100.golden.txt",
+                       std::ios::binary);
+  if (!golden) GTEST_SKIP() << "the report's golden file is not in the source tree";
+  std::stringstream text;
+  text << golden.rdbuf();
+  Dir d;
+  const auto out = exportCsv(d.write("Dat/StatGREN4_100.txt", text.str()));
+  ASSERT_EQ(out.error, "");
+  const auto t = parseCsv(out.csv);
+  ASSERT_EQ(t.size(), 1u + 3 * 19 + 4);
+  EXPECT_EQ(t[1], (std::vector<std::string>{"class", "dL", "arcsec", "0", "1", "2"}));
+  EXPECT_EQ(t[19], (std::vector<std::string>{"class", "dL", "arcsec", "18", "", "1"}));
+  EXPECT_EQ(t[21], (std::vector<std::string>{"class", "dB", "arcsec", "0.25", "0.5", "2"}));
+  EXPECT_EQ(t[40], (std::vector<std::string>{"class", "dR", "km", "10000", "20000", "2"}));
+  EXPECT_EQ(t[58], (std::vector<std::string>{"accepted", "", "", "", "", "3"}));
+  EXPECT_DOUBLE_EQ(std::strtod(t[59][5].c_str(), nullptr), 6.166666);
+  EXPECT_NEAR(std::strtod(t[61][5].c_str(), nullptr), 68333.333, 1e-6);
+  long counted = 0;
+  for (std::size_t r = 1; r <= 19; ++r) counted += std::strtol(t[r][5].c_str(), nullptr, 10);
+  EXPECT_EQ(counted, 4);  // the classes count every visible observation, accepted or not
+
+  // A report cut short or with a class row damaged is refused.
+  const std::string whole = text.str();
+  EXPECT_FALSE(readResidualReport(whole.substr(0, whole.size() / 2)));
+  std::string damaged = whole;
+  damaged.replace(damaged.find("0002"), 4, "zz02");
+  EXPECT_FALSE(readResidualReport(damaged));
+}
+
+}  // namespace
+}  // namespace orvant::app
