@@ -3,6 +3,7 @@
 // orvant-cli convert / angle commands against the same chain.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -256,7 +257,10 @@ TEST(ConverterScreen, EveryButtonHasItsHint) {
 
 std::map<std::string, double> runCli(const std::string& args, int& status, std::string& err) {
   std::map<std::string, double> values;
-  const std::string cmd = std::string("'") + ORVANT_CLI + "' " + args + " 2>/tmp/orvant_conv_err";
+  // A file of this process's own: tests of several build directories may run at once.
+  const std::string errFile =
+      (std::filesystem::temp_directory_path() / ("orvant_conv_err_" + std::to_string(getpid()))).string();
+  const std::string cmd = std::string("'") + ORVANT_CLI + "' " + args + " 2>'" + errFile + "'";
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return values;
   std::string out;
@@ -268,12 +272,13 @@ std::map<std::string, double> runCli(const std::string& args, int& status, std::
   std::string name, eq, value;
   while (in >> name >> eq >> value)
     if (eq == "=") values[name] = std::strtod(value.c_str(), nullptr);
-  FILE* e = std::fopen("/tmp/orvant_conv_err", "r");
+  FILE* e = std::fopen(errFile.c_str(), "r");
   err.clear();
   if (e) {
     while (std::fgets(buf, sizeof buf, e)) err += buf;
     std::fclose(e);
   }
+  std::remove(errFile.c_str());
   return values;
 }
 
