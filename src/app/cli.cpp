@@ -1,5 +1,8 @@
 #include "app/cli.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +66,32 @@ bool argInteger(const std::string& text, long& value) {
   if (!argNumber(text, v) || v != std::trunc(v) || std::fabs(v) > 2147483647.0) return false;
   value = static_cast<long>(v);
   return true;
+}
+
+std::string selfPath() {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("orvant-cli") : p.string();
+}
+
+int spawnLogged(const std::vector<std::string>& args, const std::string& log) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0) return -1;
+  std::cout << std::flush;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(fd, 1);
+    ::dup2(fd, 2);
+    ::close(fd);
+    ::execv(argv[0], argv.data());
+    ::execvp("orvant-cli", argv.data());
+    ::_exit(127);
+  }
+  ::close(fd);
+  return pid;
 }
 
 }  // namespace orvant::cli

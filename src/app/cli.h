@@ -38,4 +38,11 @@ int fail(std::string_view message);
 bool argNumber(const std::string& text, double& value);
 bool argInteger(const std::string& text, long& value);
 
+// ---- batch runs: one orvant-cli process per experiment ----
+// The path of this executable (for starting it again), "orvant-cli" when it cannot be read.
+std::string selfPath();
+// Starts the program args[0] with args, its standard output and error going into the file `log`;
+// the child's pid, or -1 when the log cannot be created or the process not started.
+int spawnLogged(const std::vector<std::string>& args, const std::string& log);
+
 }  // namespace orvant::cli

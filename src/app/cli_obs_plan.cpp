@@ -195,30 +195,6 @@ int fitPlan(const fs::path& workDir, int k, const std::string& setup, bool recor
   return 0;
 }
 
-std::string selfPath() {
-  std::error_code ec;
-  const fs::path p = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string("orvant-cli") : p.string();
-}
-
-pid_t spawn(const std::vector<std::string>& args, const std::string& log) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) return -1;
-  std::cout << std::flush;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(fd, 1);
-    ::dup2(fd, 2);
-    ::close(fd);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(fd);
-  return pid;
-}
 
 int runMany(const fs::path& workDir, int k, int from, int to, int jobs, const std::string& setup) {
   const std::string self = selfPath();
@@ -234,7 +210,7 @@ int runMany(const fs::path& workDir, int k, int from, int to, int jobs, const st
       char tmpl[] = "/tmp/orvant_obsplan_XXXXXX";
       const int fd = ::mkstemp(tmpl);
       if (fd >= 0) ::close(fd);
-      const pid_t pid = fd >= 0 ? spawn(args, tmpl) : -1;
+      const pid_t pid = fd >= 0 ? spawnLogged(args, tmpl) : -1;
       if (pid < 0) {
         if (fd >= 0) ::unlink(tmpl);
         failedList.push_back(next);
