@@ -42,6 +42,8 @@
 
 #ifdef ORVANT_HAVE_ERFA
 #include <erfa.h>
+
+#include "erfa_places.h"
 #endif
 
 namespace orvant {
@@ -51,58 +53,25 @@ namespace fs = std::filesystem;
 
 #ifdef ORVANT_HAVE_ERFA
 
-constexpr double kC = 299792458.0;
-constexpr double kAu = 149597870691.0;
-constexpr double kEps0 = 84381.448 / 3600 * 0.017453292519943295;  // obliquity of J2000, rad
-constexpr double kEmrat = 81.30056;                    // DE405 Earth/Moon mass ratio
+using test::erfa::Body;
+using test::erfa::Ephemeris;
+using test::erfa::kAu;
+using test::erfa::kC;
+using test::erfa::Vec;
+constexpr double kEmrat = 81.30056;  // DE405 Earth/Moon mass ratio
 constexpr int kMars = 4;
 
-struct Vec {
-  double x = 0, y = 0, z = 0;
-};
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec operator*(double k, Vec a) { return {k * a.x, k * a.y, k * a.z}; }
-double norm(Vec a) { return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z); }
-Vec eclToEqu(Vec a) {
-  return {a.x, a.y * std::cos(kEps0) - a.z * std::sin(kEps0),
-          a.z * std::cos(kEps0) + a.y * std::sin(kEps0)};
-}
-
-// Heliocentric (or barycentric) ephemeris: position and velocity of a body at TT, m and m/s,
-// ecliptic axes of J2000.
-struct Body {
-  Vec p, v;
-};
-using Ephemeris = std::function<Body(int body, double tt)>;
-
-// The JPL0 theory as the reduction uses it: the planets and the Earth-Moon barycentre from
-// ThJ2000 with the two-body conversion, the Earth offset by the Moon (m11/m13 of the Moon's
-// geocentric vector, the Moon's elements of the date brought to J2000 with the precession of
-// the UT date); the Earth keeps the barycentre's velocity.
+// The JPL0 theory as the reduction uses it: the planets from ThJ2000 with the two-body
+// conversion, the Earth as the shared generator places it (the barycentre offset by the Moon).
 Body jpl0(State& g, int body, double tt, double ut) {
-  auto elements = [&](int I) {
-    g.JD = tt;
-    ThJ2000(g, I);
-    EXPECT_TRUE(positionFromParameters(g, I) && velocityFromParameters(g, I))
-        << I << " e " << g.Eks0[I] << " a " << g.R0sr[I] << " m " << g.m[13] << " JD " << tt;
-    return Body{{g.X[I], g.Y[I], g.Z[I]}, {g.VX[I], g.VY[I], g.VZ[I]}};
-  };
   if (body == 0) return Body{};  // the theory is heliocentric
+  if (body == 3) return test::erfa::jpl0Earth(g, tt, ut);
   setMassSet(g, 2);
   g.gamma = gammaOfMassSet(2);
   g.kodMoon = 0;
-  if (body != 3) return elements(body);
-  Body emb = elements(3);
-  g.kodMoon = 1;
-  Body moon = elements(11);
-  g.kodMoon = 0;
-  PrecEcl(g, (ut - g.JD2000) / 36525, 0);
-  g.I = 11;
-  ApplyPrec(g);
-  const Vec m{g.X[11], g.Y[11], g.Z[11]};
-  (void)moon;
-  emb.p = emb.p - (g.m[11] / g.m[13]) * m;
-  return emb;
+  g.JD = tt;
+  ThJ2000(g, body);
+  return test::erfa::fromParameters(g, body);
 }
 
 // DE405: barycentric planets and Earth, through the program's reader (verified against JPL's

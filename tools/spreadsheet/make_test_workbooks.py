@@ -82,7 +82,7 @@ def main():
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests",
                        "observations", "workbooks")
     os.makedirs(out, exist_ok=True)
-    books = {name: build(name, *spec) for name, spec in TABLES.items()}
+    books = {name: build(name, *cells) for name, cells in TABLES.items()}
     bad = build("AlBattani", *TABLES["AlBattani"])
     bad[0][1]["C14"] = "нет данных"                       # Sun: a text
     bad[0][1]["C20"] = Formula('of:="x"+1')               # Mercury: #VALUE!
