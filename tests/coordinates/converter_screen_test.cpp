@@ -245,14 +245,6 @@ TEST(ConverterScreen, AngleConverterMinusThirtyAndIntoTheLongitude) {
   EXPECT_DOUBLE_EQ(b.screen().angle(), -30);
 }
 
-TEST(ConverterScreen, EveryButtonHasItsHint) {
-  Bench b;
-  for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) {
-      EXPECT_FALSE(c.help.empty()) << c.id;
-    }
-}
-
 // ---- orvant-cli ----
 
 std::map<std::string, double> runCli(const std::string& args, int& status, std::string& err) {

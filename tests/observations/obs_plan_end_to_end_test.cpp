@@ -303,14 +303,6 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   EXPECT_EQ(d.last(), "Задайте правильно данные для плана");
 }
 
-TEST(ObsPlanEndToEnd, EveryButtonHasItsLine) {
-  Desk d;
-  for (int n : {kObservationScreen, kObsPlanScreen})
-    for (const ui::Control& c : d.wb.screen(n).controls()) {
-      if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << n << " " << c.id;
-    }
-}
-
 #ifdef ORVANT_HAVE_ERFA
 // The series from ERFA's apparent places (erfa_places.h): Mars from the orbit parameters `par` at
 // the UT date (as the "План" theory takes them), the Earth of JPL0 at TT, light time iterated,

@@ -203,13 +203,5 @@ TEST(EllipseScreen, BadInputIsRefusedWithTheOldTitleAndNothingChanges) {
   EXPECT_EQ(b.state.kStop, 1);
 }
 
-TEST(EllipseScreen, EveryButtonHasItsHint) {
-  Bench b;
-  for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) {
-      EXPECT_FALSE(c.help.empty()) << c.id;
-    }
-}
-
 }  // namespace
 }  // namespace orvant::simulation

@@ -236,13 +236,5 @@ TEST(GravityTestScreen, FirstApproximationRefusesCoincidentBodiesAndBadBoxes) {
   EXPECT_EQ(b.screen().Nit(), 0);
 }
 
-TEST(GravityTestScreen, EveryButtonHasItsHint) {
-  Bench b;
-  for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) {
-      EXPECT_FALSE(c.help.empty()) << c.id;
-    }
-}
-
 }  // namespace
 }  // namespace orvant::simulation
