@@ -129,6 +129,10 @@ void prepareIntegrator(const State& s, Integrator& w) {
       w.pairMask[I][J] = pair ? on : 0.0;
     }
   }
+  for (int k = 0; k < 16; ++k) {
+    const int I = kGroupPairs[k][0], J = kGroupPairs[k][1];
+    w.groupCoef[k] = I < kBodies ? w.coef[I][J] : 0.0;
+  }
   w.symmetric = true;
   for (int I = 0; I < kBodies; ++I)
     for (int J = 0; J < kBodies; ++J)

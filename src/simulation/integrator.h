@@ -74,6 +74,11 @@ ForcePath forcePath();
 ForcePath setForcePath(ForcePath path);
 const char* forcePathName(ForcePath path);  // "scalar", "sse2", "avx2"
 
+// The unordered pairs whose bodies share a group of four lanes (0-3, 4-7, 8-10), as the four-lane
+// kernels pack them in four vectors; {11, 11} is the padding.
+inline constexpr int kGroupPairs[16][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0},  {4, 5},  {5, 6},  {6, 7},   {7, 4},
+                                           {0, 2}, {1, 3}, {4, 6}, {5, 7},  {8, 9},  {9, 10}, {10, 8}, {11, 11}};
+
 struct Integrator {
   // State vector, its derivative, the state at the start of a step and the third Runge-Kutta
   // increment (0..Neq used, the rest zero; K1, K2 and K4 exist only inside the step).
@@ -91,6 +96,9 @@ struct Integrator {
   // ---- prepared inputs (prepareIntegrator) ----
   alignas(32) PairTable coef{};       // kVz(I,J) m(I) m(J) gamma, N m^Rpow; 0 on I = J and padding
   alignas(32) PairTable pairMask{};   // all bits set where I != J and J <= Nob, else 0
+  // coef of the pairs within the groups of four bodies, in the order of kGroupPairs (0 for the
+  // padding pair).
+  alignas(32) std::array<double, 16> groupCoef{};
   alignas(32) std::array<double, kLanes> mass{};      // m(J), 1 where m(J) = 0 or padding
   alignas(32) std::array<double, kLanes> massMask{};  // all bits set where m(J) != 0 and J <= Nob
   double Vgr = 0;      // speed of gravity, m/s
