@@ -37,7 +37,14 @@
 //   passes give the other pairs the same values in the same order of summation.
 // - With the finite speed off and symmetric participation each unordered pair is computed once
 //   (the force of J on I is then minus that of I on J to the bit); the result is the same as from
-//   the ordered evaluation, bit for bit.
+//   the ordered evaluation, bit for bit. Four lanes take the pairs in 4x4 blocks above the
+//   diagonal, transposed in registers, and the 15 pairs within the groups of four bodies packed in
+//   four vectors (kGroupPairs); two lanes take them in 2x2 tiles. The first approximation of the
+//   propagation time is symmetric too and is computed the same way.
+// - The square roots and divisions bound the evaluation (one unit of the processor does both, at
+//   the same cost for one, two or four lanes): the passes issue them early and side by side (the
+//   finite-speed rows four at a time when refined), never replace one by a reciprocal or a
+//   product, and so keep the results of the scalar code.
 // - The force passes and the stages run on one of three paths, chosen at run time (ForcePath):
 //   scalar (the reference), two-lane SSE2 (the x86-64 baseline) and four-lane AVX2 (where the
 //   processor has it). Every lane performs the IEEE operation of the scalar code, every sum
