@@ -57,9 +57,8 @@ std::vector<ForcePath> pathsHere() {
   return paths;
 }
 
-// The 11-body state after `steps` steps of one hour on `path`.
-std::vector<double> stepped(const Mode& m, ForcePath path, int steps) {
-  State s = modelOf(m);
+// A context prepared from s on `path` (the path of later contexts is left as it was).
+Integrator preparedOn(ForcePath path, const State& s) {
   const ForcePath before = forcePath();
   EXPECT_EQ(setForcePath(path), path);
   Integrator w;
@@ -67,6 +66,13 @@ std::vector<double> stepped(const Mode& m, ForcePath path, int steps) {
   prepareIntegrator(s, w);
   setForcePath(before);
   EXPECT_EQ(w.path, path);
+  return w;
+}
+
+// The 11-body state after `steps` steps of one hour on `path`.
+std::vector<double> stepped(const Mode& m, ForcePath path, int steps) {
+  State s = modelOf(m);
+  Integrator w = preparedOn(path, s);
   for (int i = 0; i < steps; ++i)
     if (!rungeKuttaStep(s, w, 3600.0, 3)) ADD_FAILURE() << "step " << i << " failed";
   std::vector<double> out(w.S.begin(), w.S.begin() + kStateLen);
@@ -135,17 +141,13 @@ TEST(IntegratorPaths, PairTablesAgreeToTheBit) {
     std::vector<std::vector<double>> tables;
     for (ForcePath p : pathsHere()) {
       State s = modelOf(m);
-      setForcePath(p);
-      Integrator w;
-      loadState(s, w);
-      prepareIntegrator(s, w);
+      Integrator w = preparedOn(p, s);
       for (int i = 0; i < 5; ++i) ASSERT_TRUE(rungeKuttaStep(s, w, 3600.0, 3));
       std::vector<double> all;
       for (const PairTable* t : {&w.FX[0], &w.FX[1], &w.FY[0], &w.FY[1], &w.FZ[0], &w.FZ[1], &w.T0})
         for (const auto& row : *t) all.insert(all.end(), row.begin(), row.end());
       tables.push_back(std::move(all));
     }
-    setForcePath(bestForcePath());
     for (std::size_t k = 1; k < tables.size(); ++k) {
       ASSERT_EQ(tables[k].size(), tables[0].size());
       for (std::size_t i = 0; i < tables[0].size(); ++i) {
@@ -170,17 +172,13 @@ TEST(IntegratorPaths, CoincidentXTakesTheCarefulPassAlike) {
       std::vector<std::vector<double>> results;
       for (ForcePath p : pathsHere()) {
         State s = modelOf(m);
-        setForcePath(p);
-        Integrator w;
-        loadState(s, w);
-        prepareIntegrator(s, w);
+        Integrator w = preparedOn(p, s);
         ASSERT_TRUE(rungeKuttaStep(s, w, 3600.0, 3));
         w.S[pair[0]] = w.S[pair[1]];
         w.S[kBodies + pair[0]] += 1e9;
         for (int i = 0; i < 3; ++i) ASSERT_TRUE(rungeKuttaStep(s, w, 3600.0, 3));
         results.emplace_back(w.S.begin(), w.S.begin() + kStateLen);
       }
-      setForcePath(bestForcePath());
       for (std::size_t k = 1; k < results.size(); ++k)
         EXPECT_EQ(std::memcmp(results[k].data(), results[0].data(), kStateLen * sizeof(double)), 0)
             << m.name << ", X of " << pair[0] << " set to that of " << pair[1];
