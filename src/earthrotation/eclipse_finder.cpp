@@ -175,7 +175,7 @@ EclStatus findEclipses(State& s, const EclipseSettings& base, const EclFinderOpt
     double lastEvent = -1e300;
     const long n = static_cast<long>(std::ceil((opt.jdTo - opt.jdFrom) / tr.h)) + 2;
     for (long i = 0; i <= n; ++i) {
-      const double t = opt.jdFrom - tr.h + i * tr.h;
+      const double t = opt.jdFrom - tr.h + static_cast<double>(i) * tr.h;
       PairSample p;
       if (!ev.at(t, p)) return ev.status();
       // A local minimum at the previous sample, near enough to a contact.

@@ -575,7 +575,7 @@ void ObservationScreen::showProgress(bool force) {
                      std::to_string(run_.rejected()) + "   дата " +
                      formatMask(fix(s.Day), "00") + "." + formatMask(s.Month, "00") + "." +
                      std::to_string(s.Year);
-  if (dt > 0 && done > 0) text += "   наблюдений/с " + screenNumber(done / dt, 0);
+  if (dt > 0 && done > 0) text += "   наблюдений/с " + screenNumber(static_cast<double>(done) / dt, 0);
   form().setText("progress", text);
 }
 

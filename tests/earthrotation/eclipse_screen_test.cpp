@@ -44,8 +44,11 @@ TEST(EclipseScreen, DefaultsAtLoad) {
   EXPECT_EQ(b.state.Dpl[0], 1392000000);  // screen 17's Dsun "1392,0"
   EXPECT_EQ(b.state.Dpl[3], 12756280);    // screen 17's Death "12,75628"
   // Every button carries its one-line description.
-  for (const auto& c : b.screen().controls())
-    if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << c.id;
+  for (const auto& c : b.screen().controls()) {
+    if (c.kind == ui::Kind::Button) {
+      EXPECT_FALSE(c.help.empty()) << c.id;
+    }
+  }
 }
 
 TEST(EclipseScreen, MessagesOfABadStartAndNothingRuns) {

@@ -57,8 +57,11 @@ TEST(ButtonReference, ListsEveryButtonOfEveryRegisteredScreenWithItsDescription)
   EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end(),
                              [](const auto& a, const auto& c) { return a.screen < c.screen; }));
   // Every screen describes every one of its buttons.
-  for (const auto& l : lines)
-    if (l.button) EXPECT_FALSE(l.help.empty()) << "экран " << l.screen << ": [" << l.caption << "] без описания";
+  for (const auto& l : lines) {
+    if (l.button) {
+      EXPECT_FALSE(l.help.empty()) << "экран " << l.screen << ": [" << l.caption << "] без описания";
+    }
+  }
 
   // The screen shows the same text, with a heading per screen.
   ui::Form& f = b.wb.show(help::kButtonReferenceScreen).form();

@@ -217,7 +217,7 @@ TEST(ObsPlanDesign, FactorsAreTheTickedRowsInOrder) {
   p.v.X0 = {0, 2e11, 0.05, 1.5, 100, 50, 300, 10, 0, 0, 1};
   p.v.dX = {0, 1e7, 0.001, 0.01, 0.1, 0.1, 0.001, 0.01, 0.1, 0.1};
   std::array<double, 11> par{};
-  for (std::size_t j = 1; j <= 10; ++j) par[j] = j * 1000.0;
+  for (std::size_t j = 1; j <= 10; ++j) par[j] = static_cast<double>(j) * 1000.0;
   for (int u = 1; u <= p.plan.Npt; ++u) {
     const auto e = experimentParameters(p, par, u);
     const auto& x = p.plan.Xpl[static_cast<std::size_t>(u)];

@@ -45,8 +45,11 @@ struct Bench {
 TEST(ObservationScreenTest, EveryButtonHasItsLineAndNavigationFollowsRegistration) {
   Bench b;
   const ui::Screen& s = b.screen();
-  for (const ui::Control& c : s.controls())
-    if (c.kind == ui::Kind::Button) EXPECT_FALSE(c.help.empty()) << c.id;
+  for (const ui::Control& c : s.controls()) {
+    if (c.kind == ui::Kind::Button) {
+      EXPECT_FALSE(c.help.empty()) << c.id;
+    }
+  }
   ui::Form& f = b.form();
   EXPECT_FALSE(f.enabled("toMoonPert"));   // 21 not registered here
   EXPECT_FALSE(f.enabled("toPlanetPert"));

@@ -101,8 +101,8 @@ Body de405(State& g, int body, double tt) {
 struct Place {
   double L, B;
 };
-Place apparent(const std::function<Body(int, double)>& eph, int N, double ut, double tt,
-               bool nutation, bool ecliptic) {
+Place apparent(const std::function<Body(int, double)>& eph, int N, double tt, bool nutation,
+               bool ecliptic) {
   const Body e = eph(3, tt);
   const Body sun = eph(0, tt);
   double tau = norm(eph(N, tt).p - e.p) / kC;
@@ -192,7 +192,7 @@ class ReductionErfa : public ::testing::Test {
     f << "Mars, GREN, apparent places of the date\nERFA generator\n\n\n1991, 2000\n";
     for (double ut : dates()) {
       const double tt = ut + ETUTsel(g_, 1, ut) / 86400;
-      const Place p = apparent(eph, kMars, ut, tt, nutation, false);
+      const Place p = apparent(eph, kMars, tt, nutation, false);
       ASSERT_TRUE(DateFromJD(g_, ut));
       f << recordLine(g_.Year, g_.Month, static_cast<int>(g_.Day), 21, p.L, p.B) << "\n";
     }
@@ -322,7 +322,7 @@ TEST_F(ReductionErfa, TableSourceEclipticOfTheDate) {
         const double ut = jdLocal - obsL / 15 / 24;
         const double tt = ut + ETUTsel(g_, 1, ut) / 86400;
         Ephemeris eph = [&](int body, double t) { return jpl0(g_, body, t, ut); };
-        return apparent(eph, kMars, ut, tt, false, true);
+        return apparent(eph, kMars, tt, false, true);
       });
   book.formulas[{1, "C18"}] = [place](const std::map<CellRef, CellValue>& c) {
     return CellValue{CellValue::Kind::Number, (*place)(c).L, ""};

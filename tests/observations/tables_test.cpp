@@ -354,9 +354,13 @@ TEST(TableCatalogue, EveryCaptionedTableHasACellMapAndTheSheetsItReads) {
     for (const auto& o : m->objects) {
       if (!o.served) continue;
       EXPECT_LE(o.l.sheet, e.nSheet) << e.name;
-      if (o.hasB) EXPECT_LE(o.b.sheet, e.nSheet) << e.name;
+      if (o.hasB) {
+        EXPECT_LE(o.b.sheet, e.nSheet) << e.name;
+      }
     }
-    if (m->corr == TabCellMap::Corr::Cell) EXPECT_LE(m->corrCell.sheet, e.nSheet) << e.name;
+    if (m->corr == TabCellMap::Corr::Cell) {
+      EXPECT_LE(m->corrCell.sheet, e.nSheet) << e.name;
+    }
   }
   EXPECT_EQ(tabCellMap("HandyTables"), nullptr);
   EXPECT_EQ(tabCellMap("ToledanTables"), nullptr);

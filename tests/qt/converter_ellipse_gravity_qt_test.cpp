@@ -27,8 +27,9 @@ void save(QWidget* w, const char* name) {
   ASSERT_FALSE(shot.isNull());
   EXPECT_LE(w->width(), 1366) << name;
   EXPECT_LE(w->height(), 768) << name;
-  if (const QByteArray out = qgetenv("ORVANT_SHOTS"); !out.isEmpty())
+  if (const QByteArray out = qgetenv("ORVANT_SHOTS"); !out.isEmpty()) {
     EXPECT_TRUE(shot.save(QString::fromLocal8Bit(out) + "/" + name));
+  }
 }
 
 TEST(ConverterWindow, MarsToTheTopocentricHorizon) {

@@ -30,8 +30,9 @@ void save(QWidget* w, const char* name) {
   ASSERT_FALSE(shot.isNull());
   EXPECT_LE(shot.width(), 1366);
   EXPECT_LE(shot.height(), 768);
-  if (const QByteArray out = qgetenv("ORVANT_RUN_SHOTS"); !out.isEmpty())
+  if (const QByteArray out = qgetenv("ORVANT_RUN_SHOTS"); !out.isEmpty()) {
     EXPECT_TRUE(shot.save(QString::fromLocal8Bit(out) + "/" + name));
+  }
 }
 
 TEST(ObsPlanWindow, PlanOfMarsWithTheTestFunction) {

@@ -102,8 +102,9 @@ TEST(ObservationWindow, TwoYearsOfMarsAtGreenwich) {
   ASSERT_FALSE(shot.isNull());
   EXPECT_LE(shot.width(), 1366);
   EXPECT_LE(shot.height(), 768);
-  if (const QByteArray out = qgetenv("ORVANT_RUN_SHOTS"); !out.isEmpty())
+  if (const QByteArray out = qgetenv("ORVANT_RUN_SHOTS"); !out.isEmpty()) {
     EXPECT_TRUE(shot.save(QString::fromLocal8Bit(out) + "/screen10.png"));
+  }
 }
 
 }  // namespace
