@@ -343,7 +343,8 @@ TEST(ConverterCli, ScreensOneAndTwoOpenTheConverterEllipseAndGravityTest) {
   // Through the navigation of screens 1 and 2, as a user: "Координаты*", "Эллипс*",
   // "К моделированию", "Тест гравитации*"; an iteration of screen 7 sets NItGr for the model.
   if (!std::filesystem::exists(ORVANT_CLI)) GTEST_SKIP() << "orvant-cli not built";
-  const auto dir = std::filesystem::temp_directory_path() / "orvant_conv_nav";
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("orvant_conv_nav_" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const auto script = dir / "nav.txt";

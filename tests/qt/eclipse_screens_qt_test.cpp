@@ -3,6 +3,7 @@
 // is readable, the pictures are drawn. ORVANT_SCREENSHOT_DIR, when set, receives screen16.png and
 // screen17.png.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Desk {
-  fs::path dir = fs::temp_directory_path() / "orvant_qt_eclipse";
+  fs::path dir = fs::temp_directory_path() / ("orvant_qt_eclipse_" + std::to_string(::getpid()));
   State state;
   Workbench wb{state, qtForms()};
   Desk() {

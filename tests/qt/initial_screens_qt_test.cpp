@@ -2,6 +2,7 @@
 // its widget, and the windows fit a 1920 x 1080 desktop. ORVANT_SCREENSHOT_DIR, when set, receives
 // screen1.png, screen1_initial.png and screen4.png.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <filesystem>
+#include <string>
 
 #include "initial/initial_data_screen.h"
 #include "initial/system_velocity_screen.h"
@@ -22,7 +24,8 @@ namespace orvant::ui {
 namespace {
 
 struct Desk {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "orvant_qt_initial";
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orvant_qt_initial_" + std::to_string(::getpid()));
   State state;
   Workbench wb{state, qtForms()};
   Desk() {

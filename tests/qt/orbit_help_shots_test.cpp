@@ -3,6 +3,7 @@
 // receives a picture of the display with each window (screen1_check.png, screen3.png, ...); run
 // under a 1366 x 768 X display to see them as a user of a small screen does.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
+#include <string>
 
 #include "app/screens.h"
 #include "model/state.h"
@@ -24,7 +26,8 @@ namespace orvant::ui {
 namespace {
 
 struct Desk {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "orvant_qt_orbit_help";
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orvant_qt_orbit_help_" + std::to_string(::getpid()));
   State state;
   Workbench wb{state, qtForms()};
   Desk() {

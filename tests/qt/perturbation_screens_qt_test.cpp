@@ -2,6 +2,7 @@
 // filled from Dat/dL1.dat, the windows fit a 1366 x 768 desktop. ORVANT_SCREENSHOT_DIR, when set,
 // receives screen21.png and screen22.png.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "ephemeris/moon_perturbation_screen.h"
 #include "ephemeris/planet_perturbation_screen.h"
@@ -20,7 +22,8 @@ namespace orvant::ui {
 namespace {
 
 struct Desk {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "orvant_qt_perturbations";
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("orvant_qt_perturbations_" + std::to_string(::getpid()));
   State state;
   Workbench wb{state, qtForms()};
   Desk() {

@@ -1,10 +1,12 @@
 // Pictures in centimetres: coordinate systems, the display list and the headless bitmap.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
+#include <string>
 
 #include "ui/canvas.h"
 
@@ -82,7 +84,8 @@ std::uint32_t le32(const std::vector<char>& b, int at) {
 }
 
 TEST(Canvas, HeadlessBitmapHoldsTheShapesAtTheirPixels) {
-  const auto dir = std::filesystem::temp_directory_path() / "orvant_canvas_test";
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("orvant_canvas_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "pic.bmp").string();
   std::filesystem::remove(path);

@@ -1,5 +1,6 @@
 // Headless scripts: the line language, its output and its errors.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sys/wait.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string>
 
 #include "ui/demo_screen.h"
 #include "ui/memory_form.h"
@@ -223,7 +225,8 @@ struct CliRun {
 };
 
 CliRun cli(const std::string& args, const std::string& input) {
-  const auto dir = std::filesystem::temp_directory_path() / "orvant_cli_script_test";
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("orvant_cli_script_test_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   { std::ofstream(dir / "in.txt") << input; }
   const std::string cmd = std::string("'") + ORVANT_CLI + "' --dir '" + dir.string() + "' " + args +
