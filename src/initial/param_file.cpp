@@ -139,7 +139,9 @@ std::optional<std::string> paramFileText(const State& s) {
                     truncText(s.Z[i] / 1000, items[10]) && truncText(s.MK * s.VX[i], items[11]) &&
                     truncText(s.MK * s.VY[i], items[12]) && truncText(s.MK * s.VZ[i], items[13]) &&
                     truncText(s.km[i] * 1000, items[14]);
-    if (!ok) return std::nullopt;
+    // km * 1000 is written as a whole number; a ratio that truncates to 0 would make a file whose
+    // reader refuses it (m = m(0)/km), so such a state is refused here instead.
+    if (!ok || (s.km[i] != 0 && std::trunc(s.km[i] * 1000) == 0)) return std::nullopt;
     PrintLine line;
     for (const std::string& item : items) zoned(line, item);
     text += line.str() + "\n";

@@ -329,6 +329,12 @@ TEST(ParamFile, FailedSaveLeavesThePreviousFile) {
   s.VY[5] = 1e20;  // beyond the 18 digits of a scaled integer
   EXPECT_FALSE(saveParamFile(s, 3));
   EXPECT_EQ(readAll(dir.dat(3)), good);
+  // A mass ratio whose km * 1000 is below 1 (a file may hold 0.5) would be written as 0, which no
+  // reader takes back (found by the fuzzer).
+  s.VY[5] = 0;
+  s.km[1] = 0.0005;
+  EXPECT_FALSE(saveParamFile(s, 3));
+  EXPECT_EQ(readAll(dir.dat(3)), good);
   EXPECT_FALSE(fs::exists(dir.path / "Dat" / "Orvant3.dat.tmp"));
 }
 
