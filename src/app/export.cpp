@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -101,12 +102,19 @@ CsvExport calculatedShifts(const std::string& workDir, int k, int N) {
   return {csv, {}};
 }
 
-CsvExport coordinates(const std::string& path) {
+// The whole text of a file, or nullopt when it cannot be opened.
+std::optional<std::string> wholeText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return {{}, "Не могу найти файл " + path};
+  if (!in) return std::nullopt;
   std::stringstream text;
   text << in.rdbuf();
-  const auto rows = readCoordinateText(text.str());
+  return text.str();
+}
+
+CsvExport coordinates(const std::string& path) {
+  const auto text = wholeText(path);
+  if (!text) return {{}, "Не могу найти файл " + path};
+  const auto rows = readCoordinateText(*text);
   if (!rows) return {{}, "Ошибка чтения данных из файла " + path};
   std::string csv = row({"day", "month", "year", "t_s", "X_km", "Y_km", "Z_km", "R_km", "VX_m_s", "VY_m_s",
                          "VZ_m_s", "V_m_s", "Esys_J"});
@@ -118,11 +126,9 @@ CsvExport coordinates(const std::string& path) {
 }
 
 CsvExport residualReport(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {{}, "Не могу найти файл " + path};
-  std::stringstream text;
-  text << in.rdbuf();
-  const auto report = readResidualReport(text.str());
+  const auto text = wholeText(path);
+  if (!text) return {{}, "Не могу найти файл " + path};
+  const auto report = readResidualReport(*text);
   if (!report) return {{}, "Ошибка чтения данных из файла " + path};
   std::string csv = row({"kind", "quantity", "unit", "lower", "upper", "value"});
   const auto classes = [&](const char* name, const char* unit, double scale,
