@@ -39,7 +39,7 @@ const Prepared& prepared() {
     r.dir = fs::temp_directory_path() / ("orvant-bench-tables-" + std::to_string(::getpid()));
     fs::create_directories(r.dir / "Tab");
     const fs::path source =
-        fs::path(__FILE__).parent_path().parent_path() / "data/workbooks/Almagest.fods";
+        fs::path(ORVANT_SOURCE_TREE) / "data/workbooks/Almagest.fods";
     LibreOfficeEngine engine;
     if (engine.convert(source.string(), (r.dir / "Tab/Almagest.xls").string(), r.error) !=
         SheetStatus::Ok) {

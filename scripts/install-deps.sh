@@ -10,12 +10,15 @@ packages=(
   xvfb xauth fonts-dejavu-core                  # running the window without a display
   clang libclang-rt-14-dev                      # fuzz harnesses (libFuzzer runtime, sanitizers)
   libreoffice-calc-nogui python3-uno            # the engine of the ancient-table workbooks
+  ccache                                        # repeated builds (the compiler launcher of scripts/*.sh)
 )
 for arg in "$@"; do
   case "$arg" in
     --de405) packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy) ;;
     # building and checking the Debian package (cpack's dpkg-shlibdeps, lintian, the desktop entry)
     --package) packages+=(dpkg-dev lintian desktop-file-utils file) ;;
+    # the suite under load (scripts/flake-hunt.sh)
+    --flake-hunt) packages+=(stress-ng) ;;
   esac
 done
 missing=()

@@ -108,9 +108,11 @@ std::string findBridgeScript() {
     candidates.push_back(exeDir / ".." / "share" / "orvant" / name);
     candidates.push_back(exeDir / name);
   }
-  // The source tree this file was compiled from: serves every build directory.
-  candidates.push_back(fs::path(__FILE__).parent_path().parent_path().parent_path() / "tools" /
-                       "spreadsheet" / name);
+#ifdef ORVANT_SOURCE_TREE
+  // The source tree the program was built from: serves every build directory. (Not __FILE__:
+  // a compiler cache may compile with paths relative to the build directory.)
+  candidates.push_back(fs::path(ORVANT_SOURCE_TREE) / "tools" / "spreadsheet" / name);
+#endif
   for (const fs::path& p : candidates) {
     std::error_code ec;
     if (fs::is_regular_file(p, ec)) return fs::weakly_canonical(p, ec).string();

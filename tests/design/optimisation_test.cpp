@@ -6,14 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
 
 #include "model/format.h"
 #include "statistics/records.h"
 #include "statistics/test_files.h"
+#include "support/wait.h"
 
 namespace orvant::design {
 namespace {
@@ -444,38 +443,42 @@ class SoundTest : public ::testing::Test {
   std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   void TearDown() override { setenv("PATH", oldPath.c_str(), 1); }
 
-  // A stand-in player that sleeps, then writes its arguments into `marker`.
-  void fakePlayer(double sleepSeconds) {
+  // A stand-in player that waits until the test creates `release`, then writes its arguments into
+  // `marker` at once (a temporary file renamed, so the marker never exists half-written). It gives
+  // up after a minute and writes "timeout" instead, so that a caller waiting for it cannot hang.
+  void fakePlayer() {
     const auto bin = dir / "bin";
     std::filesystem::create_directories(bin);
-    dir.write("bin/aplay", "#!/bin/sh\nsleep " + std::to_string(sleepSeconds) + "\necho \"$@\" > " +
-                               (dir / "marker").string() + "\n");
+    const std::string release = (dir / "release").string(), marker = (dir / "marker").string();
+    dir.write("bin/aplay", "#!/bin/sh\ni=0\nwhile [ ! -e '" + release + "' ] && [ $i -lt 1200 ]; do\n"
+                           "  sleep 0.05; i=$((i+1))\ndone\n"
+                           "if [ -e '" + release + "' ]; then echo \"$@\"; else echo timeout; fi > '" +
+                               marker + ".tmp'\nmv '" + marker + ".tmp' '" + marker + "'\n");
     chmod((bin / "aplay").c_str(), 0755);
     setenv("PATH", (bin.string() + ":/usr/bin:/bin").c_str(), 1);
   }
 };
 
+// The player runs on after the call returns: it is released only afterwards, so a call that
+// waited for it would end in the player's "timeout".
 TEST_F(SoundTest, StartsThePlayerWithoutWaitingForIt) {
-  fakePlayer(1.5);
+  fakePlayer();
   dir.write("Arhiv/Zvuk_end1.wav", "RIFF");
   const auto wav = (dir / "Arhiv/Zvuk_end1.wav").string();
-  const auto t0 = std::chrono::steady_clock::now();
   EXPECT_TRUE(playSoundAsync(wav));
-  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-  EXPECT_LT(took, 1.0);  // the player sleeps 1.5 s
   EXPECT_FALSE(dir.exists("marker"));
-  for (int i = 0; i < 100 && !dir.exists("marker"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  dir.write("release", "");
+  ASSERT_TRUE(test::waitUntil([&] { return dir.exists("marker"); })) << "the player never ran";
   EXPECT_EQ(dir.read("marker"), "-q " + wav + "\n");
 }
 
+// Nothing is started without a file or a player: the call says so before any process exists.
 TEST_F(SoundTest, MissingFileOrPlayerIsNotAnError) {
-  fakePlayer(0);
+  fakePlayer();
   EXPECT_FALSE(playSoundAsync(dir / "Arhiv/Zvuk_end1.wav"));
   dir.write("Arhiv/Zvuk_end1.wav", "RIFF");
   setenv("PATH", (dir / "nowhere").c_str(), 1);
   EXPECT_FALSE(playSoundAsync(dir / "Arhiv/Zvuk_end1.wav"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_FALSE(dir.exists("marker"));
 }
 
 }  // namespace

@@ -126,11 +126,6 @@ TEST_F(PlanCli, WholePlanFromRunsToTheOptimum) {
   }
   std::cout << "[ plan of 9 ] --jobs 1: " << one.seconds << " s, --jobs 2: " << two.seconds
             << " s, speed-up " << one.seconds / two.seconds << '\n';
-#if !defined(__SANITIZE_ADDRESS__)
-  // A minute for the plan in the optimised build; the sanitizer build runs several times slower
-  // and is not timed.
-  EXPECT_LT(one.seconds, 60);
-#endif
 
   const Result shifts = cli(run("plan-shifts --plan 1 --planet 1"));
   ASSERT_EQ(shifts.status, 0) << shifts.out;

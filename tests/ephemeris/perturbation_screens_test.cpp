@@ -12,6 +12,7 @@
 #include "model/state.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
+#include "support/temp_dir.h"
 
 namespace orvant::ephemeris {
 namespace {
@@ -24,10 +25,7 @@ struct Bench {
   ui::MemoryDesk desk;
   ui::Workbench wb{state, desk.factory()};
   Bench() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() /
-          (std::string("orvant_pert_screens_") + info->test_suite_name() + "_" + info->name());
-    fs::remove_all(dir);
+    dir = test::freshTempDir("orvant_pert_screens_");
     fs::create_directories(dir);
     state.workDir = dir.string();
     wb.add<MoonPerturbationScreen>(MoonPerturbationScreen::kNumber);

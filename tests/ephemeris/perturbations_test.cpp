@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "model/state.h"
+#include "support/temp_dir.h"
 
 namespace orvant {
 namespace {
@@ -260,10 +261,7 @@ TEST(PlanetPertPlan, NoOverrideWithoutTheSwitchTheVariantTheObjectOrARow) {
 struct TempDir {
   fs::path dir;
   TempDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() /
-          (std::string("orvant_pert_") + info->test_suite_name() + "_" + info->name());
-    fs::remove_all(dir);
+    dir = test::freshTempDir("orvant_pert_");
     fs::create_directories(dir);
   }
   ~TempDir() { fs::remove_all(dir); }

@@ -13,6 +13,7 @@
 #include "ui/form.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
+#include "support/temp_dir.h"
 
 namespace orvant::test {
 
@@ -23,10 +24,7 @@ struct WorkbenchBench {
   ui::Workbench wb{state, desk.factory()};
 
   WorkbenchBench() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = std::filesystem::temp_directory_path() /
-          (std::string("orvant_help_") + info->test_suite_name() + "_" + info->name());
-    std::filesystem::remove_all(dir);
+    dir = test::freshTempDir("orvant_help_");
     std::filesystem::create_directories(dir);
     state.workDir = dir.string();
     registerAllScreens(wb);

@@ -15,6 +15,7 @@
 
 #include "initial/initial_data.h"
 #include "initial/initial_data_screen_sources.h"
+#include "support/temp_dir.h"
 
 namespace orvant {
 namespace {
@@ -25,10 +26,7 @@ namespace fs = std::filesystem;
 struct WorkDir {
   fs::path path;
   WorkDir() {
-    path = fs::temp_directory_path() /
-           ("orvant_param_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path);
+    path = test::freshTempDir("orvant_param_");
     fs::create_directories(path);
   }
   ~WorkDir() { fs::remove_all(path); }

@@ -12,6 +12,7 @@
 #include "ui/form.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
+#include "support/temp_dir.h"
 
 namespace orvant::test {
 
@@ -38,10 +39,7 @@ struct ScreenBench {
   ui::Workbench wb{state, desk.factory()};
 
   explicit ScreenBench(bool withRunScreen = false) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = fs::temp_directory_path() /
-          (std::string("orvant_s1_") + info->test_suite_name() + "_" + info->name());
-    fs::remove_all(dir);
+    dir = test::freshTempDir("orvant_s1_");
     fs::create_directories(dir);
     state.workDir = dir.string();
     wb.add<InitialDataScreen>(kInitialDataScreen);

@@ -10,16 +10,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cmath>
 #include <filesystem>
 #include <optional>
-#include <thread>
 
 #include "model/calendar.h"
 #include "model/textfile.h"
 #include "obs_test_util.h"
+#include "support/wait.h"
 #include "observations/sources.h"
 
 namespace orvant {
@@ -29,13 +28,9 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = ORVANT_SOURCE_DIR;
 
-// True when no process of the group is left (waits up to `seconds` for it to end).
-bool groupGone(int pgid, int seconds = 15) {
-  for (int i = 0; i < seconds * 20; ++i) {
-    if (::kill(-pgid, 0) != 0 && errno == ESRCH) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
+// True when no process of the group is left (waits for it to end, up to the hang guard).
+bool groupGone(int pgid) {
+  return test::waitUntil([&] { return ::kill(-pgid, 0) != 0 && errno == ESRCH; });
 }
 
 class LibreOfficeTest : public ::testing::Test {
@@ -269,7 +264,7 @@ TEST_F(LibreOfficeTest, NoEngineProcessOutlivesTheProgram) {
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(groupGone(pgid)) << "engine group " << pgid << " still alive";
-    if (!groupGone(pgid, 0)) ::kill(-pgid, SIGKILL);
+    if (::kill(-pgid, 0) == 0) ::kill(-pgid, SIGKILL);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "support/temp_dir.h"
 
 namespace orvant::test {
 
@@ -19,10 +20,7 @@ namespace fs = std::filesystem;
 struct WorkDir {
   fs::path path;
   WorkDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path = fs::temp_directory_path() /
-           (std::string("orvant_red_") + info->test_suite_name() + "_" + info->name());
-    fs::remove_all(path);
+    path = test::freshTempDir("orvant_red_");
     fs::create_directories(path / "Obs");
   }
   ~WorkDir() {

@@ -44,6 +44,7 @@
 #include <erfa.h>
 
 #include "erfa_places.h"
+#include "support/temp_dir.h"
 #endif
 
 namespace orvant {
@@ -162,9 +163,7 @@ struct Residuals {
 class ReductionErfa : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / (std::string("orvant_erfa_") + info->name());
-    fs::remove_all(dir_);
+    dir_ = test::freshTempDir("orvant_erfa_");
     fs::create_directories(dir_ / "Obs");
     s_.workDir = g_.workDir = dir_.string();
     setETcoefDefaults(s_);
