@@ -16,6 +16,8 @@ for arg in "$@"; do
     --de405) packages+=(casacore-data-jpl-de405 python3-casacore python3-numpy) ;;
     # building and checking the Debian package (cpack's dpkg-shlibdeps, lintian, the desktop entry)
     --package) packages+=(dpkg-dev lintian desktop-file-utils file) ;;
+    # the plan test on a single-node Slurm started by the test (tests/slurm/slurm_test.sh)
+    --slurm) packages+=(slurm-wlm munge) ;;
   esac
 done
 missing=()
