@@ -12,7 +12,10 @@ namespace fs = std::filesystem;
 
 std::string joined(const std::vector<std::string>& words) {
   std::string out;
-  for (const auto& w : words) out += (out.empty() ? "" : " ") + shellQuote(w);
+  for (const auto& w : words) {
+    if (!out.empty()) out += ' ';
+    out += shellQuote(w);
+  }
   return out;
 }
 
@@ -48,7 +51,7 @@ bool slurmSafe(const std::string& path) { return path.find_first_of("\"\\%\n\r")
 }  // namespace
 
 std::string defaultLogDir(const std::string& workDir, const std::string& verb, int plan) {
-  return (fs::path(workDir) / "Slurm" / ((verb == "obs-plan-run" ? "ObsPlan" : "Plan") + std::to_string(plan)))
+  return (fs::path(workDir) / "Logs" / ((verb == "obs-plan-run" ? "ObsPlan" : "Plan") + std::to_string(plan)))
       .string();
 }
 

@@ -26,8 +26,8 @@ struct BatchJob {
   std::string logDir;                // absolute; <logDir>/<array job>_<E>.log, <logDir>/<E>.log
 };
 
-// The log folder a job uses unless told otherwise: <workDir>/Slurm/Plan<K> for plan-run and
-// <workDir>/Slurm/ObsPlan<K> for obs-plan-run.
+// The log folder a job uses unless told otherwise: <workDir>/Logs/Plan<K> for plan-run and
+// <workDir>/Logs/ObsPlan<K> for obs-plan-run.
 std::string defaultLogDir(const std::string& workDir, const std::string& verb, int plan);
 
 // `text` as one word for sh and bash: in single quotes, a single quote written as '\''.

@@ -69,7 +69,7 @@ bool parseOptions(const std::vector<std::string>& args, const std::vector<std::s
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto& a = args[i];
     if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-      out[a] = "1";
+      out[a].assign(1, '1');  // assign, not = "1": GCC 12 warns falsely (-Wrestrict) on the latter
       continue;
     }
     if (std::find(withValue.begin(), withValue.end(), a) == withValue.end() || i + 1 >= args.size() ||
@@ -259,7 +259,8 @@ std::optional<std::string> setupPath(const std::map<std::string, std::string>& o
 
 int obsPlanRun(Context& ctx) {
   std::map<std::string, std::string> o;
-  if (!parseOptions(ctx.args, {"--plan", "--from", "--to", "--jobs", "--setup", "--emit-slurm", "--emit-parallel"}, {}, o))
+  if (!parseOptions(ctx.args, {"--plan", "--from", "--to", "--jobs", "--setup", "--emit-slurm", "--emit-parallel"},
+                    {}, o))
     return fail(kRunUsage);
   const auto k = intOption(o, "--plan", 1, 32767);
   const auto from = intOption(o, "--from", 1, kExperimentRows - 1);
@@ -314,7 +315,8 @@ int obsPlanFit(Context& ctx) {
 }
 
 const CliRegistrar runRegistrar("obs-plan-run",
-                                "obs-plan-run --plan K --from A --to B --setup СЦЕНАРИЙ [--jobs N] [--emit-slurm ФАЙЛ|--emit-parallel ФАЙЛ]  "
+                                "obs-plan-run --plan K --from A --to B --setup СЦЕНАРИЙ [--jobs N] "
+                                "[--emit-slurm ФАЙЛ|--emit-parallel ФАЙЛ]  "
                                 "опыты плана наблюдений (экраны 13 и 10), по процессу на опыт",
                                 obsPlanRun);
 const CliRegistrar fitRegistrar("obs-plan-fit",

@@ -276,8 +276,8 @@ int emitPlanRun(const Context& ctx, std::map<std::string, std::string>& o, int k
 
 int planRun(Context& ctx) {
   std::map<std::string, std::string> o;
-  if (!options(ctx.args, {"--plan", "--from", "--to", "--jobs", "--setup", "--emit-slurm", "--emit-parallel", "--planet"},
-               o))
+  if (!options(ctx.args,
+               {"--plan", "--from", "--to", "--jobs", "--setup", "--emit-slurm", "--emit-parallel", "--planet"}, o))
     return fail(kRunUsage);
   const auto k = integerOption(o, "--plan", 1, 999999);
   const auto from = integerOption(o, "--from", 1, design::kMaxPoints);

@@ -39,7 +39,8 @@ struct BatchScripts : ::testing::Test {
   int run(const std::string& script, const std::string& env = "") {
     std::string err;
     EXPECT_TRUE(writeBatchScript(t / "job.sh", script, err)) << err;
-    const std::string cmd = "cd '" + t.dir().string() + "' && " + env + " PATH=\"$PWD/bin:$PATH\" bash job.sh >/dev/null";
+    const std::string cmd =
+        "cd '" + t.dir().string() + "' && " + env + " PATH=\"$PWD/bin:$PATH\" bash job.sh >/dev/null";
     const int st = std::system(cmd.c_str());
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   }
@@ -56,7 +57,7 @@ TEST_F(BatchScripts, SlurmArrayThenCollectingJobAfterIt) {
     EXPECT_NE(slurmArrayScript(job).find(line), std::string::npos) << jobs;
   }
   const std::string script = slurmArrayScript(job);
-  EXPECT_NE(script.find("#SBATCH --output=\"" + t.dir().string() + "/work dir/Slurm/Plan3/%A_%a.log\"\n"),
+  EXPECT_NE(script.find("#SBATCH --output=\"" + t.dir().string() + "/work dir/Logs/Plan3/%A_%a.log\"\n"),
             std::string::npos);
   ASSERT_EQ(run(script), 0);
   const std::string calls = t.read("bin/sbatch.args");
@@ -73,20 +74,22 @@ TEST_F(BatchScripts, SlurmArrayThenCollectingJobAfterIt) {
   ASSERT_EQ(run(script, "SLURM_ARRAY_TASK_ID=7"), 0);
   EXPECT_EQ(t.read("it's here/orvant-cli.args"),
             words({"--dir", job.workDir, "plan-shifts", "--plan", "3", "--planet", "1"}) +
-                words({"--dir", job.workDir, "plan-run", "--plan", "3", "--from", "7", "--to", "7", "--setup", job.setup}));
+                words({"--dir", job.workDir, "plan-run", "--plan", "3", "--from", "7", "--to", "7", "--setup",
+                       job.setup}));
 }
 
 TEST_F(BatchScripts, ParallelCollectsOnlyWhenEveryExperimentSucceeded) {
   ASSERT_EQ(run(parallelScript(job), "FAKE_STATUS=2"), 1);
   EXPECT_FALSE(t.exists("it's here/orvant-cli.args"));
-  ASSERT_EQ(run(parallelScript(job) , ""), 0);
+  ASSERT_EQ(run(parallelScript(job)), 0);
   const std::string p = t.read("bin/parallel.args");
   EXPECT_NE(p.find(words({"--joblog", job.logDir + "/joblog.txt", "--results", job.logDir + "/{}.log", "--quote",
                           job.program, "--dir", job.workDir, "plan-run", "--plan", "3", "--from", "{}", "--to", "{}",
                           "--setup", job.setup, ":::", "4", "5", "6", "7", "8", "9", "10", "11", "12"})),
             std::string::npos)
       << p;
-  EXPECT_EQ(t.read("it's here/orvant-cli.args"), words({"--dir", job.workDir, "plan-shifts", "--plan", "3", "--planet", "1"}));
+  EXPECT_EQ(t.read("it's here/orvant-cli.args"),
+            words({"--dir", job.workDir, "plan-shifts", "--plan", "3", "--planet", "1"}));
 }
 
 TEST_F(BatchScripts, SlurmRefusesWhatAnSbatchLineCannotHold) {

@@ -135,7 +135,7 @@ while :; do
   [ $SECONDS -lt $end ] || { scontrol show job "$array"; failed "the jobs did not finish in $guard s"; }
   sleep 0.5
 done
-logs="$onslurm/Slurm/Plan1"
+logs="$onslurm/Logs/Plan1"
 tasks=$(state "$array" | sort | uniq -c | tr -s ' ' | sed 's/^ //')
 echo "array $array: tasks $tasks"
 echo "collecting job $collect: $s"
