@@ -19,6 +19,8 @@ for arg in "$@"; do
     --package) packages+=(dpkg-dev lintian desktop-file-utils file) ;;
     # the suite under load (scripts/flake-hunt.sh)
     --flake-hunt) packages+=(stress-ng) ;;
+    # the plan test on a single-node Slurm started by the test (tests/slurm/slurm_test.sh)
+    --slurm) packages+=(slurm-wlm munge) ;;
   esac
 done
 missing=()

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/batch_script.h"
 #include "model/format.h"
 
 namespace orvant::cli {
@@ -44,5 +45,12 @@ std::string selfPath();
 // Starts the program args[0] with args, its standard output and error going into the file `log`;
 // the child's pid, or -1 when the log cannot be created or the process not started.
 int spawnLogged(const std::vector<std::string>& args, const std::string& log);
+
+// Writes the Slurm array script to `slurmFile` and the GNU parallel script to `parallelFile`
+// (either may be empty) for `job` with this program, the absolute work directory and its log
+// folder filled in; prints the files written. 0, 1 when a file could not be written, 2 when the
+// work directory cannot go into a Slurm script.
+int emitBatchScripts(const Context& ctx, app::BatchJob job, const std::string& slurmFile,
+                     const std::string& parallelFile);
 
 }  // namespace orvant::cli

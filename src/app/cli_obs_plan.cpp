@@ -14,6 +14,9 @@
 //   The same one-experiment line serves GNU parallel or a Slurm array:
 //     parallel orvant-cli obs-plan-run --plan 1 --from {} --to {} --setup s.txt ::: $(seq 1 13)
 //     srun orvant-cli obs-plan-run --plan 1 --from $SLURM_ARRAY_TASK_ID --to $SLURM_ARRAY_TASK_ID ...
+//   With --emit-slurm FILE or --emit-parallel FILE nothing runs: the Slurm array script or the GNU
+//   parallel script of experiments A..B is written, with obs-plan-fit as its collecting step (see
+//   app/batch_script.h).
 //
 // orvant-cli [--dir DIR] obs-plan-fit --plan K --setup SCRIPT [--record]
 //   After the setup and "Создать план", reads the criterion of every experiment of plan K from its
@@ -57,7 +60,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kRunUsage =
     "Использование: orvant-cli [--dir КАТАЛОГ] obs-plan-run --plan K --from A --to B --setup "
-    "СЦЕНАРИЙ [--jobs N]";
+    "СЦЕНАРИЙ [--jobs N] [--emit-slurm ФАЙЛ] [--emit-parallel ФАЙЛ]";
 constexpr const char* kFitUsage =
     "Использование: orvant-cli [--dir КАТАЛОГ] obs-plan-fit --plan K --setup СЦЕНАРИЙ [--record]";
 
@@ -66,7 +69,7 @@ bool parseOptions(const std::vector<std::string>& args, const std::vector<std::s
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto& a = args[i];
     if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-      out[a] = "1";
+      out[a].assign(1, '1');  // assign, not = "1": GCC 12 warns falsely (-Wrestrict) on the latter
       continue;
     }
     if (std::find(withValue.begin(), withValue.end(), a) == withValue.end() || i + 1 >= args.size() ||
@@ -256,7 +259,8 @@ std::optional<std::string> setupPath(const std::map<std::string, std::string>& o
 
 int obsPlanRun(Context& ctx) {
   std::map<std::string, std::string> o;
-  if (!parseOptions(ctx.args, {"--plan", "--from", "--to", "--jobs", "--setup"}, {}, o))
+  if (!parseOptions(ctx.args, {"--plan", "--from", "--to", "--jobs", "--setup", "--emit-slurm", "--emit-parallel"},
+                    {}, o))
     return fail(kRunUsage);
   const auto k = intOption(o, "--plan", 1, 32767);
   const auto from = intOption(o, "--from", 1, kExperimentRows - 1);
@@ -271,6 +275,24 @@ int obsPlanRun(Context& ctx) {
     jobs = *j;
   }
   const int K = static_cast<int>(*k);
+  if (o.count("--emit-slurm") || o.count("--emit-parallel")) {
+    for (const char* name : {"--emit-slurm", "--emit-parallel"})
+      if (o.count(name) && o[name].empty()) return fail(kRunUsage);
+    // The plan as the tasks will build it: the setup runs once here to check A..B.
+    Session probe;
+    if (!probe.prepare(ctx.workDir, *setup, K)) return fail(probe.error);
+    if (*to > probe.screen13().plan().plan.Npt)
+      return fail("в плане " + std::to_string(K) + " опытов " + std::to_string(probe.screen13().plan().plan.Npt));
+    app::BatchJob job;
+    job.verb = "obs-plan-run";
+    job.plan = K;
+    job.from = static_cast<int>(*from);
+    job.to = static_cast<int>(*to);
+    job.setup = *setup;
+    job.jobs = o.count("--jobs") ? static_cast<int>(jobs) : 0;
+    job.collect = {"obs-plan-fit", "--plan", std::to_string(K), "--setup", *setup};
+    return emitBatchScripts(ctx, job, o["--emit-slurm"], o["--emit-parallel"]);
+  }
   if (*from == *to) return runOne(ctx.workDir, K, static_cast<int>(*from), *setup);
   const int rc = runMany(ctx.workDir, K, static_cast<int>(*from), static_cast<int>(*to),
                          static_cast<int>(jobs), *setup);
@@ -293,7 +315,8 @@ int obsPlanFit(Context& ctx) {
 }
 
 const CliRegistrar runRegistrar("obs-plan-run",
-                                "obs-plan-run --plan K --from A --to B --setup СЦЕНАРИЙ [--jobs N]  "
+                                "obs-plan-run --plan K --from A --to B --setup СЦЕНАРИЙ [--jobs N] "
+                                "[--emit-slurm ФАЙЛ|--emit-parallel ФАЙЛ]  "
                                 "опыты плана наблюдений (экраны 13 и 10), по процессу на опыт",
                                 obsPlanRun);
 const CliRegistrar fitRegistrar("obs-plan-fit",

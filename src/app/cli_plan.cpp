@@ -13,6 +13,12 @@
 //   experiment, done/total and the estimated time left. Exit status 0 when all succeeded, 1 when
 //   one failed, 2 on bad arguments.
 //
+// orvant-cli [--dir DIR] plan-run --plan K --from A --to B --planet N [--jobs N]
+//                                  [--setup SCRIPT] --emit-slurm FILE | --emit-parallel FILE
+//   Runs nothing: writes a Slurm array script (one task per experiment, then plan-shifts for
+//   planet N with --dependency=afterok) or a GNU parallel script (here or --sshlogin, then
+//   plan-shifts); see app/batch_script.h. --jobs limits how many run at once.
+//
 // orvant-cli [--dir DIR] plan-shifts --plan K --planet N [--group G] [--fit const|lin|quad]
 //                                     [--IG YEAR] [--year0 YEAR]
 //   What "Рассчитать смещения всех экспериментов" of screen 15 does: fits every experiment's record
@@ -54,7 +60,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kRunUsage =
-    "Использование: orvant-cli [--dir КАТАЛОГ] plan-run --plan K --from A --to B [--jobs N] [--setup СЦЕНАРИЙ]";
+    "Использование: orvant-cli [--dir КАТАЛОГ] plan-run --plan K --from A --to B [--jobs N] [--setup СЦЕНАРИЙ] "
+    "[--emit-slurm ФАЙЛ] [--emit-parallel ФАЙЛ] [--planet N]";
 constexpr const char* kShiftsUsage =
     "Использование: orvant-cli [--dir КАТАЛОГ] plan-shifts --plan K --planet N [--group G] "
     "[--fit const|lin|quad] [--IG ГОД] [--year0 ГОД]";
@@ -238,9 +245,40 @@ int runMany(const fs::path& workDir, int k, int from, int to, int jobs, const st
   return failedList.empty() ? 0 : 1;
 }
 
+// The scripts for a cluster or several machines; the plan is checked to hold experiments A..B.
+int emitPlanRun(const Context& ctx, std::map<std::string, std::string>& o, int k, int from, int to, int jobs,
+                const std::string& setup) {
+  for (const char* name : {"--emit-slurm", "--emit-parallel"})
+    if (o.count(name) && o[name].empty()) return fail(kRunUsage);
+  const auto N = integerOption(o, "--planet", 1, design::kPlanets);
+  if (!N) return fail("--emit-slurm и --emit-parallel требуют --planet N (планета шага сбора plan-shifts)");
+  State state;
+  state.workDir = ctx.workDir.string();
+  design::PlanFile file;
+  int type = 0, Nf = 0;
+  design::Plan plan;
+  if (!design::readPlanFile(state, k, file)) return fail(ui::oneLine(state.lastMessage));
+  if (!design::parsePlanKind(file.kind, type, Nf))
+    return fail("Строка 2 файла " + design::planFileDisplay(k) + " не задает план");
+  if (!design::buildPlan(state, design::fillSignTables(), type, Nf, std::nullopt, plan))
+    return fail(ui::oneLine(state.lastMessage));
+  if (to > plan.Npt) return fail("в плане " + std::to_string(k) + " экспериментов " + std::to_string(plan.Npt));
+  app::BatchJob job;
+  job.verb = "plan-run";
+  job.plan = k;
+  job.from = from;
+  job.to = to;
+  job.setup = setup;
+  job.jobs = jobs;
+  job.collect = {"plan-shifts", "--plan", std::to_string(k), "--planet", std::to_string(*N)};
+  return emitBatchScripts(ctx, job, o["--emit-slurm"], o["--emit-parallel"]);
+}
+
 int planRun(Context& ctx) {
   std::map<std::string, std::string> o;
-  if (!options(ctx.args, {"--plan", "--from", "--to", "--jobs", "--setup"}, o)) return fail(kRunUsage);
+  if (!options(ctx.args,
+               {"--plan", "--from", "--to", "--jobs", "--setup", "--emit-slurm", "--emit-parallel", "--planet"}, o))
+    return fail(kRunUsage);
   const auto k = integerOption(o, "--plan", 1, 999999);
   const auto from = integerOption(o, "--from", 1, design::kMaxPoints);
   const auto to = integerOption(o, "--to", 1, design::kMaxPoints);
@@ -258,6 +296,10 @@ int planRun(Context& ctx) {
     if (!fs::is_regular_file(setup, ec)) return fail("Не могу найти файл " + setup);
     setup = fs::absolute(setup, ec).string();
   }
+  if (o.count("--emit-slurm") || o.count("--emit-parallel"))
+    return emitPlanRun(ctx, o, static_cast<int>(*k), static_cast<int>(*from), static_cast<int>(*to),
+                       o.count("--jobs") ? static_cast<int>(jobs) : 0, setup);
+  if (o.count("--planet")) return fail(kRunUsage);
   if (*from == *to) return runOne(ctx.workDir, static_cast<int>(*k), static_cast<int>(*from), setup);
   return runMany(ctx.workDir, static_cast<int>(*k), static_cast<int>(*from), static_cast<int>(*to),
                  static_cast<int>(jobs), setup);
@@ -318,7 +360,8 @@ int planShifts(Context& ctx) {
 
 const CliRegistrar planRunCommand(
     "plan-run",
-    "plan-run --plan K --from A --to B [--jobs N] [--setup СЦЕНАРИЙ]   эксперименты плана K на модели",
+    "plan-run --plan K --from A --to B [--jobs N] [--setup СЦЕНАРИЙ] [--emit-slurm ФАЙЛ|--emit-parallel ФАЙЛ "
+    "--planet N]   эксперименты плана K на модели (или сценарий Slurm / GNU parallel)",
     planRun);
 const CliRegistrar planShiftsCommand(
     "plan-shifts",

@@ -214,8 +214,15 @@ TEST_F(PlanCli, FailuresAreReportedByExperiment) {
   for (const char* bad : {"plan-run --plan 1 --from 3 --to 2", "plan-run --plan x --from 1 --to 1",
                           "plan-run --plan 1 --from 1", "plan-run --plan 1 --from 1 --to 2 --jobs 0",
                           "plan-run --plan 1 --from 1 --to 1 --setup /nonexistent/setup.txt",
-                          "plan-shifts --plan 1", "plan-shifts --plan 1 --planet 1 --fit cubic"})
+                          "plan-shifts --plan 1", "plan-shifts --plan 1 --planet 1 --fit cubic",
+                          // scripts: the collecting step needs its planet, the plan has 9 experiments,
+                          // a plan without its file, --planet alone
+                          "plan-run --plan 1 --from 1 --to 9 --emit-slurm s.sh",
+                          "plan-run --plan 1 --from 1 --to 10 --planet 1 --emit-parallel p.sh",
+                          "plan-run --plan 2 --from 1 --to 9 --planet 1 --emit-slurm s.sh",
+                          "plan-run --plan 1 --from 1 --to 9 --planet 1"})
     EXPECT_EQ(cli(run(bad)).status, 2) << bad;
+  EXPECT_FALSE(dir.exists("Logs"));
   // Shifts of a plan whose record files are missing: nothing is written.
   m = cli(run("plan-shifts --plan 1 --planet 2"));
   EXPECT_EQ(m.status, 1);

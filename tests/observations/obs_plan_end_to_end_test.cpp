@@ -10,11 +10,15 @@
 // finds its apex to a small part of the plan's half-width, shrinking with every round.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -441,6 +445,20 @@ TEST(ObsPlanEndToEnd, CommandLineRunsOneProcessPerExperimentAndFits) {
   line >> coded >> natural;
   std::replace(natural.begin(), natural.end(), ',', '.');
   EXPECT_NEAR(std::stod(natural), truth[4], 0.02) << out;
+
+  // The same plan as a Slurm array: the range is checked against the plan of the setup, and the
+  // collecting step is obs-plan-fit with that setup.
+  const std::string emit = std::string(ORVANT_CLI) + " --dir " + dir.path.string() +
+                           " obs-plan-run --plan 3 --from 1 --setup " + setup.string() + " --emit-slurm " +
+                           (dir.path / "obs.sbatch").string() + " --to ";
+  EXPECT_EQ(WEXITSTATUS(std::system((emit + "12 2>/dev/null").c_str())), 2);
+  ASSERT_EQ(std::system((emit + "11 >/dev/null").c_str()), 0);
+  std::ifstream in(dir.path / "obs.sbatch");
+  const std::string script((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(script.find("#SBATCH --array=1-11\n"), std::string::npos) << script;
+  EXPECT_NE(script.find("--dependency=afterok:"), std::string::npos) << script;
+  EXPECT_NE(script.find("obs-plan-fit'\\'' '\\''--plan'\\'' '\\''3'\\'' '\\''--setup"), std::string::npos) << script;
+  EXPECT_TRUE(fs::is_directory(dir.path / "Logs" / "ObsPlan3"));
 }
 
 }  // namespace
