@@ -202,7 +202,8 @@ TEST_F(LibreOfficeTest, AMissingSheetAndAMissingOrBrokenWorkbook) {
   ASSERT_FALSE(SelectTab(s, scr, entry("Tycho")));
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].first,
-            "Не найдена таблица\n" + (dir.path() / "Tab/Tycho.xls").string());
+            "Не найдена таблица\n" + (dir.path() / "Tab/Tycho.xls").string() + "\n" +
+                std::string(kMsgTabNotShipped));
   EXPECT_EQ(sink.messages[0].second, "Orvant6");
 
   // Bytes that are no workbook: refused when opened, or at the latest when a cell is read.
