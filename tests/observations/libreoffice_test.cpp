@@ -391,8 +391,10 @@ void ptolemyPlanet(const PtolemyPlanet& p, double t, double& l, double& b) {
   if (p.outer) {
     const double h = -along * std::sin(p.lat2 * rad), in = along * std::cos(p.lat2 * rad);
     const double c = std::cos(phi - p.lat3 * rad);
-    const double at = c >= 0 ? 60 + p.e : 60 - p.e;  // the centre's distance at the limit
-    b = c * (p.lat1 + std::atan2(h, std::hypot(at + in, across)) / rad);
+    // At the limit (centre at 60 +- e) the point below the planet on the epicycle's diameter
+    // towards the Earth, then the planet as high but farther.
+    const double m = (c >= 0 ? 60 + p.e : 60 - p.e) + in, k = std::hypot(m, h);
+    b = c * (p.lat1 + std::atan2(h, m) / rad) * k / std::hypot(k, across);
   } else {
     const double d = std::hypot(60 + along, across);
     b = p.lat1 * std::fabs(std::cos(phi)) +

@@ -40,8 +40,11 @@ Earth counted from the apogee, alpha the planet's anomaly counted from the epicy
 (the point farthest from the Earth):
   Mars: the deferent is inclined 1 deg, northern limit at the apogee; the epicycle tilted 2;15 to
   the deferent, its perigee toward the limit's side. At the northern limit (epicycle centre at
-  66 = 60 + e) beta_N = 1 + atan(-r cos(alpha) sin 2;15 / d), d the planet's distance in the plane;
-  beta_S the same at the southern limit (centre at 54). beta = cos(phi) beta_N (north half) or
+  66 = 60 + e) the point K of the epicycle's diameter towards the Earth below the planet has the
+  latitude 1 + atan(h / m), h = -r cos(alpha) sin 2;15 its height over the deferent, m = 66 +
+  r cos(alpha) cos 2;15; the planet, as far above the deferent as K but farther away, has that
+  latitude times |EK| / |E planet| (XIII.4; this reproduces the tabulated 4;21 at the perigee and
+  0;52 at alpha = 90). beta_S the same at the southern limit (centre at 54). beta = cos(phi) beta_N (north half) or
   cos(phi) beta_S (south half): the fifth column's coefficient taken as cos(phi).
   Venus, Mercury: deviation of the deferent 0;10 north (Venus), 0;45 south (Mercury), times
   |cos phi|; inclination (2;30, 6;15) about the epicycle's diameter across the line of sight, full
@@ -175,17 +178,16 @@ def planet(p):
     ]
     if p["kind"] == "outer":
         h = "(-%s*COS([.AI21])*SIN(RADIANS([.B13])))" % r
+        across = "(%s*SIN([.AI21]))" % r
+        lim = ("([.B12]+DEGREES(ATAN(%s/[.AI{m}])))*SQRT([.AI{m}]^2+%s^2)"
+               "/SQRT([.AI{m}]^2+%s^2+%s^2)") % (h, h, h, across)
         steps += [
-            ("расстояние в плоскости у северного предела",                        # AI22
-             "SQRT((%s+%s+%s*COS([.AI21])*COS(RADIANS([.B13])))^2+(%s*SIN([.AI21]))^2)"
-             % (R, e, r, r)),
-            ("широта у северного предела, град",                                  # AI23
-             "[.B12]+DEGREES(ATAN(%s/[.AI22]))" % h),
-            ("расстояние в плоскости у южного предела",                           # AI24
-             "SQRT((%s-%s+%s*COS([.AI21])*COS(RADIANS([.B13])))^2+(%s*SIN([.AI21]))^2)"
-             % (R, e, r, r)),
-            ("широта у южного предела, град",                                     # AI25
-             "[.B12]+DEGREES(ATAN(%s/[.AI24]))" % h),
+            ("проекция на линию Земля-центр у северного предела",                # AI22
+             "%s+%s+%s*COS([.AI21])*COS(RADIANS([.B13]))" % (R, e, r)),
+            ("широта у северного предела, град", lim.format(m=22)),              # AI23
+            ("проекция на линию Земля-центр у южного предела",                   # AI24
+             "%s-%s+%s*COS([.AI21])*COS(RADIANS([.B13]))" % (R, e, r)),
+            ("широта у южного предела, град", lim.format(m=24)),                 # AI25
             ("коэффициент cos(phi - предел)", "COS([.AI20]-RADIANS([.B14]))"),     # AI26
             ("широта, град",                                                      # AI27
              "IF([.AI26]>=0;[.AI26]*[.AI23];[.AI26]*[.AI25])"),
