@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <complex>
 #include <filesystem>
@@ -483,6 +484,28 @@ TEST_F(LibreOfficeTest, TabEvalCommand) {
   EXPECT_NEAR(l, lm, 1.0 / 3600);
   EXPECT_NEAR(b, bm, 1.0 / 3600);
   EXPECT_NEAR(corr, 3.9, 1e-12);
+}
+
+// Screen 10's run without a window: a series of every object the Almagest serves, from its start
+// date, goes to its end without a message.
+TEST_F(LibreOfficeTest, ReduceRunsASeriesOfEveryAlmagestObject) {
+  install("AlmagestReal", "Almagest");
+  for (int object : {0, 1, 2, 4, 11}) {
+    SCOPED_TRACE(object);
+    const std::string cmd = std::string(ORVANT_CLI) + " --dir " + dir.str() +
+                            " reduce --source tab --name Almagest --object " +
+                            std::to_string(object) + " --end 612 --step 60 2>&1";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    EXPECT_EQ(::pclose(p), 0) << out;
+    EXPECT_EQ(out.find("MESSAGE"), std::string::npos) << out;
+    const std::size_t at = out.find("accepted = ");
+    ASSERT_NE(at, std::string::npos) << out;
+    EXPECT_GT(std::atoi(out.c_str() + at + 11), 30) << out;
+  }
 }
 
 }  // namespace
