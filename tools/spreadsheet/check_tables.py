@@ -166,7 +166,10 @@ TABLES = {
 
 class Bridge:
     def __init__(self):
-        self.p = subprocess.Popen(["/usr/bin/python3", os.path.join(HERE, "orvant_bridge.py")],
+        # The bridge needs the Python that has LibreOffice's uno module (Debian's, as a rule).
+        python = os.environ.get("ORVANT_PYTHON") or (
+            "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable)
+        self.p = subprocess.Popen([python, os.path.join(HERE, "orvant_bridge.py")],
                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         line = self.p.stdout.readline().strip()
         if line != "READY":
