@@ -36,6 +36,12 @@ inline constexpr std::string_view kMsgObsReadError = "Ошибка чтения 
 inline constexpr std::string_view kMsgObsWriteError = "Ошибка записи данных в файл";
 inline constexpr std::string_view kMsgNoTable = "Не найдена таблица";
 inline constexpr std::string_view kMsgTabCalc = "Ошибка вычислений в таблицах";
+// The line added to kMsgNoTable when the workbook of a table the program does not ship is missing.
+inline constexpr std::string_view kMsgTabNotShipped =
+    "Эта книга не поставляется с программой; ячейки, которые должна иметь ваша книга, "
+    "описаны в docs/tables.md (см. README)";
+// The tables whose workbooks the program ships (data/workbooks/<name>.fods, converted into Tab/).
+inline constexpr std::array<std::string_view, 1> kShippedTables = {"Almagest"};
 
 // The rejection criterion of the processing ("dR" or "Abs(dL)"): it decides which records
 // ObsReadNext skips and the name of the Good file.
@@ -230,7 +236,8 @@ std::string tabFilePath(std::string_view name);
 // Opens Tab/<name>.xls in the engine (State::TabEngine, else the session's LibreOffice engine,
 // started on first use) and attaches worksheets 1..NSheet (those the workbook has). Closes a
 // workbook that was open. Failure: "Не найдена таблица\n<full path>" (title "Orvant6"), followed
-// by a line naming the packages when the engine is missing; false.
+// by a line naming the packages when the engine is missing, or, when the file is missing and the
+// table is not one of kShippedTables, by kMsgTabNotShipped; false.
 bool TabOpen(State& s, std::string_view name);
 // Closes the open workbook without saving it and releases the worksheets. Nothing when none.
 void TabClose(State& s);

@@ -6,7 +6,9 @@
 // per table, those cells, the cell of the table's own equinox correction CorrTab and, per object,
 // the cells of the longitude and the latitude. Almagest sheets give latitudes in arc-minutes, and
 // its Mars sheet gives the sense of the latitude as a text "N" or "S" beside it.
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "model/format.h"
@@ -187,8 +189,13 @@ bool TabOpen(State& s, std::string_view name) {
   if (st != SheetStatus::Ok) {
     tb->book = 0;
     std::string text = std::string(kMsgNoTable) + "\n" + tb->path;
-    if (st == SheetStatus::EngineMissing)
+    std::error_code ec;
+    if (st == SheetStatus::EngineMissing) {
       text += "\nУстановите пакеты: " + std::string(kEnginePackages);
+    } else if (!std::filesystem::exists(tb->path, ec) &&
+               std::find(kShippedTables.begin(), kShippedTables.end(), name) == kShippedTables.end()) {
+      text += "\n" + std::string(kMsgTabNotShipped);
+    }
     s.report(text, kTitle6);
     return false;
   }

@@ -218,14 +218,26 @@ TEST_F(TablesTest, TheSameTableReopensNothingAnotherCloses) {
   EXPECT_EQ(s.ObsName, "");
 }
 
+// A missing workbook: the path, and for a table whose workbook is not shipped the line that says
+// so and where the cells of one's own workbook are described.
 TEST_F(TablesTest, AMissingWorkbook) {
   engine = std::make_shared<MemorySpreadsheet>();
   s.TabEngine = engine;
-  ASSERT_FALSE(SelectTab(s, scr, entry("Wing")));
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].first, "Не найдена таблица\n" + path("Wing"));
-  EXPECT_EQ(sink.messages[0].second, "Orvant6");
-  EXPECT_FALSE(TabIsOpen(s));
+  const std::string notShipped =
+      "\nЭта книга не поставляется с программой; ячейки, которые должна иметь ваша книга, "
+      "описаны в docs/tables.md (см. README)";
+  for (const auto& [name, extra] : {std::pair<std::string, std::string>{"Wing", notShipped},
+                                    {"RudolphineTables", notShipped},
+                                    {"Almagest", ""}}) {
+    SCOPED_TRACE(name);
+    sink.messages.clear();
+    scr = SourceScreen{};
+    ASSERT_FALSE(SelectTab(s, scr, entry(name)));
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].first, "Не найдена таблица\n" + path(name) + extra);
+    EXPECT_EQ(sink.messages[0].second, "Orvant6");
+    EXPECT_FALSE(TabIsOpen(s));
+  }
 }
 
 TEST_F(TablesTest, CellsThatAreNotNumbers) {
