@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev                      # fuzz harnesses (libFuzzer runtime, sanitizers)
   libreoffice-calc-nogui python3-uno            # the engine of the ancient-table workbooks
   ccache                                        # repeated builds (the compiler launcher of scripts/*.sh)
+  libreoffice-script-provider-python            # its loop over a batch of table dates, run in soffice
 )
 for arg in "$@"; do
   case "$arg" in
