@@ -73,6 +73,7 @@ struct Displays {
   QElapsedTimer sinceFrame;
   long count = 0;
   long limit = -1;
+  qint64 gapMs = 0;  // from one frame to the next
   // True between the display points of a running loop: until the event loop runs again (at the
   // next frame, or once the command has returned), values written wait for it.
   bool looping = false;
@@ -527,9 +528,14 @@ void QtForm::pumpEvents() {
     // or once the command has returned.
     QTimer::singleShot(0, [] { displays().looping = false; });
   }
-  if (d.sinceFrame.isValid() && d.sinceFrame.elapsed() < 1000 / kFramesPerSecond) return;
+  if (d.sinceFrame.isValid() && d.sinceFrame.elapsed() < d.gapMs) return;
+  QElapsedTimer frame;
+  frame.start();
   applyAll();
   QCoreApplication::processEvents();
+  // The next frame after 1/kFramesPerSecond s, and after twice this frame's time where a frame
+  // costs more (a large window on a slow display): frames take at most a third of the loop's time.
+  d.gapMs = std::max<qint64>(1000 / kFramesPerSecond, 2 * frame.elapsed());
   d.sinceFrame.start();
 }
 
