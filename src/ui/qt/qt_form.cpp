@@ -73,7 +73,10 @@ struct Displays {
   QElapsedTimer sinceFrame;
   long count = 0;
   long limit = -1;
-  qint64 gapMs = 0;  // from one frame to the next
+  QElapsedTimer loopClock;  // since the running loop began
+  qint64 framesMs = 0;      // the time its frames took
+  qint64 lastFrameMs = 0;   // the time the last frame took
+  bool inFrame = false;
   // True between the display points of a running loop: until the event loop runs again (at the
   // next frame, or once the command has returned), values written wait for it.
   bool looping = false;
@@ -524,18 +527,32 @@ void QtForm::pumpEvents() {
   if (d.limit >= 0 && d.count >= d.limit) screen().state().kStop = 1;
   if (!d.looping) {
     d.looping = true;
-    // Runs when the event loop runs again: at the next frame (the loop sets it again after it)
-    // or once the command has returned.
-    QTimer::singleShot(0, [] { displays().looping = false; });
+    if (!d.loopClock.isValid()) {  // a loop begins: the window is up to date
+      d.loopClock.start();
+      d.sinceFrame.start();
+      d.framesMs = 0;
+    }
+    // Runs when the event loop runs again: at the next frame (the loop sets `looping` again at
+    // its next display point), or once the command has returned (the loop has ended).
+    QTimer::singleShot(0, [] {
+      Displays& e = displays();
+      e.looping = false;
+      if (!e.inFrame) e.loopClock.invalidate();
+    });
   }
-  if (d.sinceFrame.isValid() && d.sinceFrame.elapsed() < d.gapMs) return;
+  // At most kFramesPerSecond frames a second, and frames take at most a third of the loop's time
+  // (a frame is expected to cost what the last one did).
+  if (d.sinceFrame.elapsed() < 1000 / kFramesPerSecond ||
+      3 * (d.framesMs + d.lastFrameMs) > d.loopClock.elapsed())
+    return;
   QElapsedTimer frame;
   frame.start();
+  d.inFrame = true;
   applyAll();
   QCoreApplication::processEvents();
-  // The next frame after 1/kFramesPerSecond s, and after twice this frame's time where a frame
-  // costs more (a large window on a slow display): frames take at most a third of the loop's time.
-  d.gapMs = std::max<qint64>(1000 / kFramesPerSecond, 2 * frame.elapsed());
+  d.inFrame = false;
+  d.lastFrameMs = frame.elapsed();
+  d.framesMs += d.lastFrameMs;
   d.sinceFrame.start();
 }
 

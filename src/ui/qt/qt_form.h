@@ -13,8 +13,8 @@
 // press on a picture calls its mouse handler with the picture's coordinates and the button.
 // Message boxes are modal QMessageBox windows with the given title; questions have the buttons
 // "Да" and "Нет". processEvents() is QCoreApplication::processEvents(), at most kFramesPerSecond
-// times a second (fewer where a frame takes longer than a sixth of that interval, so that frames
-// never take more than a third of a loop's time): a long loop calls it at every display point, often thousands of times a
+// times a second, and never so often that frames take more than a third of a loop's time (a large
+// window on a slow display: fewer frames): a long loop calls it at every display point, often thousands of times a
 // second, and a full pass of the event loop (input, layout, painting every changed widget,
 // sending the frame to the display) at each would cost it more than its own work. Between two
 // frames a display point only reads a clock, so the loop runs at full speed; the window still
