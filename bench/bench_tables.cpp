@@ -6,6 +6,9 @@
 //   BM_ThirtyYearRun     the Sun (and the Moon) of the Almagest workbook at the default step of
 //                        1.28 days over 30 years (8 560 evaluations, one round trip each), the
 //                        dates stepped in the Egyptian calendar as the processing steps them.
+//   BM_ThirtyYearBatch   the same dates asked for in batches of 512 (TabPrefetch: the loop over
+//                        the dates runs inside soffice), then evaluated (TabEval takes the values
+//                        kept): what a table series costs per date now.
 //
 // The workbook is converted from data/workbooks/Almagest.fods once. Without LibreOffice the
 // benchmarks report the reason and skip.
@@ -16,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/calendar.h"
 #include "model/state.h"
@@ -108,5 +112,57 @@ void BM_ThirtyYearRun(benchmark::State& st) {
                                              benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ThirtyYearRun)->Arg(0)->Arg(11)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_ThirtyYearBatch(benchmark::State& st) {
+  const Prepared& p = prepared();
+  if (p.dir.empty()) return st.SkipWithError(("no LibreOffice: " + p.error).c_str());
+  const int object = static_cast<int>(st.range(0));
+  State s;
+  s.workDir = p.dir.string();
+  s.TabEngine = std::make_shared<LibreOfficeEngine>();
+  SourceScreen scr;
+  scr.objectNo = object;
+  if (!SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str());
+  const double step = 1.28;
+  const int steps = static_cast<int>(30 * 365.25 / step);
+  const int batch = 512;
+  auto dateAt = [&](double jd) {
+    DateFromJD(s, jd);
+    s.YearNab = s.Year;
+    s.MonthNab = s.Month;
+    s.DayNab = s.Day;
+    s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
+    s.JD = jd;
+  };
+  for (auto _ : st) {
+    // Every iteration evaluates dates not asked for before: the workbook is opened afresh.
+    st.PauseTiming();
+    if (!SelectTab(s, scr, 0) || !SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str());
+    st.ResumeTiming();
+    const std::vector<int> objects{object};
+    double jd = s.JDep;
+    for (int i = 0; i < steps; ++i) {
+      if (i % batch == 0) {  // the next batch's dates, stepped as the loop steps them
+        std::vector<TabDate> ahead;
+        double next = jd;
+        for (int j = i; j < steps && j < i + batch; ++j) {
+          next += step;
+          dateAt(next);
+          ahead.push_back(tabDateNow(s));
+        }
+        if (!TabPrefetch(s, ahead, objects)) return st.SkipWithError("the batch failed");
+      }
+      jd += step;
+      dateAt(jd);
+      if (!TabEval(s)) return st.SkipWithError(s.lastMessage.c_str());
+      benchmark::DoNotOptimize(s.Lk[object]);
+    }
+  }
+  st.counters["evaluations"] = steps;
+  st.counters["per_1000_evaluations"] = benchmark::Counter(
+      static_cast<double>(steps) * 1e-3, benchmark::Counter::kIsIterationInvariantRate |
+                                             benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ThirtyYearBatch)->Arg(0)->Arg(11)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace

@@ -66,9 +66,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beside the shared libraries found by dpkg-shlibdeps: the spreadsheet engine with its Python
-# bridge, and the DE405 table with the Python modules that write JPL's blocks from it.
+# bridge (and the script provider that runs its batch loop inside soffice), and the DE405 table
+# with the Python modules that write JPL's blocks from it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libreoffice-calc-nogui | libreoffice-calc, python3-uno, python3, casacore-data-jpl-de405, python3-casacore, python3-numpy")
+  "libreoffice-calc-nogui | libreoffice-calc, python3-uno, libreoffice-script-provider-python, python3, casacore-data-jpl-de405, python3-casacore, python3-numpy")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR "DEB")
 include(CPack)

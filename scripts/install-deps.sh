@@ -10,6 +10,7 @@ packages=(
   xvfb xauth fonts-dejavu-core                  # running the window without a display
   clang libclang-rt-14-dev                      # fuzz harnesses (libFuzzer runtime, sanitizers)
   libreoffice-calc-nogui python3-uno            # the engine of the ancient-table workbooks
+  libreoffice-script-provider-python            # its loop over a batch of table dates, run in soffice
   ccache                                        # repeated builds (the compiler launcher of scripts/*.sh)
 )
 for arg in "$@"; do

@@ -164,8 +164,10 @@ int eclipseCommand(Context& ctx) {
           set.theory = static_cast<EclTheory>(t);
           known = true;
         }
+      // A table by its caption, the asterisk of the caption optional ("Almagest").
       for (int t = 1; t <= 8; ++t)
-        if (n == kEclTableCaptions[static_cast<std::size_t>(t)]) {
+        if (n == kEclTableCaptions[static_cast<std::size_t>(t)] ||
+            n + "*" == kEclTableCaptions[static_cast<std::size_t>(t)]) {
           set.tables = true;
           set.table = t;
           known = true;

@@ -1,21 +1,34 @@
 // orvant: the workbench window.
 //
-// Usage: orvant [--dir DIR]. The work directory is DIR, else $ORVANT_DIR, else ~/Orvant. The program
-// opens the start screen; "Выход" on a screen, or closing the last window, ends it.
+// Usage: orvant [--dir DIR] [--script FILE]. The work directory is DIR, else $ORVANT_DIR, else
+// ~/Orvant. The program opens the start screen; "Выход" on a screen, or closing the last window,
+// ends it.
+//
+// --script FILE drives the windows with the lines of an `orvant-cli script` (ui/script.h) once
+// the start screen is up, and ends the program after its last line: the same work as headless,
+// in the real windows (for measuring the window against the command line). Every message box
+// is printed as the script prints it ("MESSAGE [title] text") and closed with its default
+// button; a `press ... --max-displays K` sets kStop after K display points as headless.
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <string>
 
 #include "app/screens.h"
 #include "app/workdir_setup.h"
 #include "model/messages.h"
 #include "model/state.h"
+#include "ui/memory_form.h"
 #include "ui/qt/qt_form.h"
+#include "ui/script.h"
 #include "ui/workbench.h"
 
 namespace {
@@ -27,6 +40,27 @@ std::string workDirectory(const QStringList& args) {
   if (const char* home = std::getenv("HOME"); home && *home)
     return (std::filesystem::path(home) / "Orvant").string();
   return "Orvant";
+}
+
+std::string scriptPath(const QStringList& args) {
+  for (qsizetype i = 1; i + 1 < args.size(); ++i)
+    if (args[i] == "--script") return args[i + 1].toStdString();
+  return {};
+}
+
+// While a script drives the windows: prints each message box as it appears and closes it with
+// its default button.
+void answerBoxes(QTimer& timer) {
+  QObject::connect(&timer, &QTimer::timeout, [] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    std::string text = box->text().toStdString();
+    std::cout << "MESSAGE [" << orvant::ui::oneLine(box->windowTitle().toStdString()) << "] "
+              << orvant::ui::oneLine(text) << std::endl;
+    if (QAbstractButton* b = box->defaultButton()) b->click();
+    else box->accept();
+  });
+  timer.start(20);
 }
 
 }  // namespace
@@ -65,5 +99,26 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (workbench.quitting()) return 0;
-  return QApplication::exec();
+  const std::string script = scriptPath(QApplication::arguments());
+  QTimer boxes;
+  orvant::ui::MemoryDesk desk;  // the script's own dialogs log (the windows show theirs)
+  std::unique_ptr<orvant::ui::ScriptRunner> runner;
+  int scriptStatus = 0;
+  if (!script.empty()) {
+    answerBoxes(boxes);
+    runner = std::make_unique<orvant::ui::ScriptRunner>(workbench, desk, std::cout);
+    runner->setDisplayLimiter([](long limit) { orvant::ui::QtForm::limitDisplays(limit); });
+    QTimer::singleShot(0, [&] {
+      std::ifstream in(script, std::ios::binary);
+      if (!in) {
+        std::fprintf(stderr, "orvant: не могу найти файл %s\n", script.c_str());
+        scriptStatus = 2;
+      } else {
+        scriptStatus = runner->run(in, std::cerr);
+      }
+      if (!workbench.quitting()) workbench.quit();
+    });
+  }
+  const int status = QApplication::exec();
+  return script.empty() ? status : scriptStatus;
 }

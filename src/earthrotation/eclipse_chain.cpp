@@ -286,6 +286,18 @@ void wgs84Geocentric(double phiDeg, double h, double& rho, double& phiGeocentric
   phiGeocentricDeg = std::atan2(z, x) * 180 / M_PI;
 }
 
+void eclipsePrefetch(State& s, const EclipseSettings& set, const std::vector<double>& JDuts) {
+  if (!set.tables) return;
+  std::vector<double> JDEs;
+  JDEs.reserve(JDuts.size());
+  for (double JDut : JDuts) {
+    double et1 = 0, et2 = 0;
+    eclipseTimes(s, set, JDut, et1, et2);
+    JDEs.push_back(JDut + et1 / 86400);
+  }
+  eclipseTablePrefetch(s, set, JDEs);
+}
+
 EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, EclipseStep& out) {
   const int k = set.k;
   const int16 kodMoon = s.kodMoon, kodBary = s.kodBary;

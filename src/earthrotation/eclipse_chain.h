@@ -141,6 +141,10 @@ EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut);
 // State::report, except Numeric, which the caller reports ("Ошибка решения уравнений").
 EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, EclipseStep& out);
 
+// For a loop that knows its UT dates ahead: the table evaluations of the steps at `JDuts` are
+// made in one request (eclipseTablePrefetch). Nothing unless the source is a table.
+void eclipsePrefetch(State& s, const EclipseSettings& set, const std::vector<double>& JDuts);
+
 // The time chain alone (Part of the step): ET1 - UT and ET2 - UT in seconds for JDut.
 void eclipseTimes(const State& s, const EclipseSettings& set, double JDut, double& et1,
                   double& et2);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace orvant {
 
@@ -9,6 +10,7 @@ namespace {
 
 constexpr double kTolDays = 1e-7;   // 0.009 s
 constexpr double kMarginDeg = 2.0;  // coarse sampling: a minimum may lie this much lower
+constexpr long kCoarseBatch = 512;  // coarse steps whose table evaluations go in one request
 
 // One pair of disks at one instant: separation of the centres and the two radii (degrees), with
 // the altitudes of the Sun, the Moon (or object) and the covered body.
@@ -46,6 +48,8 @@ class PairEvaluator {
     p.behind = st.dist[1] > st.dist[0];
     return true;
   }
+  // The table evaluations of coming steps at these UT dates, in one request.
+  void prefetch(const std::vector<double>& jds) { eclipsePrefetch(s_, set_, jds); }
   EclStatus status() const { return status_; }
   EclEventKind kind() const { return kind_; }
 
@@ -174,8 +178,16 @@ EclStatus findEclipses(State& s, const EclipseSettings& base, const EclFinderOpt
     double s2 = NAN, s1 = NAN, r1 = 0;
     double lastEvent = -1e300;
     const long n = static_cast<long>(std::ceil((opt.jdTo - opt.jdFrom) / tr.h)) + 2;
+    long askedTo = -1;  // the coarse steps whose table evaluations were asked for ahead
     for (long i = 0; i <= n; ++i) {
       const double t = opt.jdFrom - tr.h + static_cast<double>(i) * tr.h;
+      if (i > askedTo) {
+        askedTo = std::min(n, i + kCoarseBatch - 1);
+        std::vector<double> ahead;
+        for (long j = i; j <= askedTo; ++j)
+          ahead.push_back(opt.jdFrom - tr.h + static_cast<double>(j) * tr.h);
+        ev.prefetch(ahead);
+      }
       PairSample p;
       if (!ev.at(t, p)) return ev.status();
       // A local minimum at the previous sample, near enough to a contact.

@@ -1,6 +1,7 @@
 #include "earthrotation/eclipse_sources.h"
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "coordinates/transform.h"
@@ -36,6 +37,25 @@ bool eclipseTableDate(State& s, const EclipseSettings& set, double JDE) {
   s.Hour0 = hour0;
   s.DateError = dateError;
   return ok;
+}
+
+void eclipseTablePrefetch(State& s, const EclipseSettings& set, const std::vector<double>& JDEs) {
+  const int entry = set.table >= 1 && set.table <= 8 ? kEclTableCatalogue[set.table] : 0;
+  if (entry == 0 || entry == 9 || JDEs.empty()) return;
+  // The dates are formed on a copy, so that the state of the run stays as it is.
+  auto scratch = std::make_unique<State>(s);
+  scratch->sink = nullptr;
+  std::vector<TabDate> dates;
+  dates.reserve(JDEs.size());
+  for (double JDE : JDEs) {
+    if (!eclipseTableDate(*scratch, set, JDE)) break;
+    const double day = scratch->Day;
+    dates.push_back(TabDate{scratch->Year, scratch->Month, day, (day - std::trunc(day)) * 24});
+  }
+  const int16 npl = s.Npl;
+  s.Npl = static_cast<int16>(set.k);
+  TabPrefetch(s, dates, std::vector<int>{0, set.k});
+  s.Npl = npl;
 }
 
 EclStatus eclipseTablePlace(State& s, const EclipseSettings& set, double JDE) {

@@ -2,6 +2,8 @@
 // screens 21 and 22 ("+dLl", "+dLp") and the ancient tables read through the spreadsheet driver.
 #pragma once
 
+#include <vector>
+
 #include "earthrotation/eclipse_chain.h"
 #include "model/state.h"
 
@@ -26,5 +28,10 @@ EclStatus eclipseTablePlace(State& s, const EclipseSettings& set, double JDE);
 // The local date of the table's meridian for JDE in the table's calendar: sets s.Year, s.Month,
 // s.Day (CalType and Hour0 are restored). False when the date does not convert.
 bool eclipseTableDate(State& s, const EclipseSettings& set, double JDE);
+
+// For steps whose instants are known ahead: the table's evaluations that eclipseTablePlace will
+// ask for at the dynamical dates `JDEs` are made in one request (TabPrefetch). Nothing when the
+// table exchanges no cells; a date that does not convert ends the list.
+void eclipseTablePrefetch(State& s, const EclipseSettings& set, const std::vector<double>& JDEs);
 
 }  // namespace orvant

@@ -1,6 +1,8 @@
 #include "observations/reduction.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 #include "coordinates/transform.h"
@@ -298,33 +300,62 @@ bool ObservationRun::pass(ReductionObserver& obs, bool& sourceEnded) {
   return reduce(Lnab, Bnab, obs);
 }
 
+// One step of a table series in `s`: JD moves on by StepTab; `shown` gets the UT date of the
+// step; YearNab .. HourNab become the table's date (its calendar and meridian). False when a
+// date cannot be formed.
+template <class Shown>
+bool ObservationRun::tableStep(State& s, Shown shown) const {
+  const double whole = fix(s.JD);
+  s.JD = whole + (s.JD - whole) + live_.StepTab;
+  s.CalType = 0;
+  s.Hour0 = 0;
+  if (!DateFromJD(s, s.JD)) {
+    s.CalType = in_.CalType;
+    s.Hour0 = in_.Hour0;
+    return false;
+  }
+  DayToHMS(s, s.Day);
+  const std::string text = dateText(s);
+  s.CalType = in_.CalType;
+  s.Hour0 = in_.Hour0;
+  if (!DateFromJD(s, s.JD)) return false;
+  shown(text);
+  const double day = s.Day + in_.ObsL / 15 / 24;
+  if (!NormDate(s, day, s.Month, s.Year)) return false;
+  s.YearNab = s.Year;
+  s.MonthNab = s.Month;
+  s.DayNab = s.Day;
+  s.HourNab = (s.Day - fix(s.Day)) * 24;
+  return true;
+}
+
+// The table dates of the coming steps are known: unless the engine already answered for the
+// date of this step, the dates of the next steps (to the end year) are evaluated in one request,
+// and TabEval takes its values from there. The batches grow from kFirstTableBatch to
+// kLastTableBatch dates, so that the first results show at once. A step changed meanwhile (the
+// field is read at display points) only means dates that are not asked for.
+void ObservationRun::prefetchTable() {
+  const std::vector<int> objects{s_.Npl};
+  if (TabPrefetched(s_, tabDateNow(s_), objects)) return;
+  auto ahead = std::make_unique<State>(s_);
+  ahead->sink = nullptr;  // a date that cannot be formed ends the batch silently
+  std::vector<TabDate> dates{tabDateNow(s_)};
+  while (static_cast<int>(dates.size()) < tableBatch_ && ahead->YearNab <= in_.YearEnd &&
+         tableStep(*ahead, [](const std::string&) {}))
+    dates.push_back(tabDateNow(*ahead));
+  TabPrefetch(s_, dates, objects);
+  tableBatch_ = std::min(2 * tableBatch_, kLastTableBatch);
+}
+
 // B.1: the next record or table step; State::JD is the date of the observation.
 bool ObservationRun::sourceStep(ReductionObserver& obs, bool& ended, double& Lnab,
                                 double& Bnab) {
   State& s = s_;
   const int N = s.Npl;
   if (tab_) {
-    const double whole = fix(s.JD);
-    s.JD = whole + (s.JD - whole) + live_.StepTab;
-    s.CalType = 0;
-    s.Hour0 = 0;
-    if (!DateFromJD(s, s.JD)) {
-      s.CalType = in_.CalType;
-      s.Hour0 = in_.Hour0;
+    if (!tableStep(s, [&](const std::string& text) { obs.sourceDate(*this, text); }))
       return fail();
-    }
-    DayToHMS(s, s.Day);
-    const std::string text = dateText(s);
-    s.CalType = in_.CalType;
-    s.Hour0 = in_.Hour0;
-    if (!DateFromJD(s, s.JD)) return fail();
-    obs.sourceDate(*this, text);
-    const double day = s.Day + in_.ObsL / 15 / 24;
-    if (!NormDate(s, day, s.Month, s.Year)) return fail();
-    s.YearNab = s.Year;
-    s.MonthNab = s.Month;
-    s.DayNab = s.Day;
-    s.HourNab = (s.Day - fix(s.Day)) * 24;
+    prefetchTable();
     if (!TabEval(s, opt_.precTab)) return false;  // its message was shown, kStop = 1
     Lnab = s.Lk[N];
     Bnab = s.Bk[N];

@@ -312,6 +312,11 @@ class ObservationRun {
 
  private:
   bool sourceStep(ReductionObserver& obs, bool& ended, double& Lnab, double& Bnab);
+  template <class Shown>
+  bool tableStep(State& s, Shown shown) const;
+  void prefetchTable();
+  static constexpr int kFirstTableBatch = 16, kLastTableBatch = 512;
+  int tableBatch_ = kFirstTableBatch;
   bool theoryPositions(const PassOptions& o, double JDsave);
   bool earthFromTheory(const PassOptions& o, double JDsave);
   bool moonFromTheory(const PassOptions& o, double JDsave);

@@ -258,4 +258,27 @@ bool TabEval(State& s, bool precTab = false);
 // the observed body together). Sets Lk[i], Bk[i] of each object served.
 bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab = false);
 
+// A date as a table evaluation writes it: State's YearNab, MonthNab, DayNab, HourNab.
+struct TabDate {
+  int year = 0;
+  int month = 0;
+  double day = 0;    // with the fraction of the day
+  double hours = 0;  // since the beginning of the day
+};
+// The date of the next table evaluation, from State's YearNab, MonthNab, DayNab, HourNab.
+TabDate tabDateNow(const State& s);
+
+// For a loop that knows its dates ahead (a table series, the eclipse finder's coarse steps):
+// evaluates the open table at all of `dates` for `objects` in one request to the engine (its loop
+// over the dates runs inside the engine) and keeps the cells read. A later TabEval /
+// TabEvalObjects at one of these dates with the same objects takes them from there instead of
+// asking the engine; the values are those its own evaluation gives, to the last bit, so the
+// results are the same. What was kept goes with the workbook; at most kTabKeptDates dates are
+// kept. False when nothing was kept (no workbook or cell map, a bad date, the engine failed):
+// the evaluations then ask the engine one by one and report a failure themselves.
+inline constexpr std::size_t kTabKeptDates = 200000;
+bool TabPrefetch(State& s, const std::vector<TabDate>& dates, const std::vector<int>& objects);
+// True when an evaluation at `date` for `objects` would be answered from what TabPrefetch kept.
+bool TabPrefetched(const State& s, const TabDate& date, const std::vector<int>& objects);
+
 }  // namespace orvant

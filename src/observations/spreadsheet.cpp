@@ -6,6 +6,21 @@
 
 namespace orvant {
 
+SheetStatus SpreadsheetEngine::exchangeBatch(int book,
+                                             const std::vector<std::vector<CellWrite>>& writes,
+                                             const std::vector<CellRef>& reads,
+                                             std::vector<std::vector<CellValue>>& values,
+                                             std::string& error) {
+  values.clear();
+  std::vector<std::vector<CellValue>> all(writes.size());
+  for (std::size_t k = 0; k < writes.size(); ++k) {
+    const SheetStatus st = exchange(book, writes[k], reads, all[k], error);
+    if (st != SheetStatus::Ok) return st;
+  }
+  values = std::move(all);
+  return SheetStatus::Ok;
+}
+
 // ---- MemorySpreadsheet ----
 
 void MemorySpreadsheet::add(const std::string& path, Book book) { books_[path] = std::move(book); }
@@ -65,6 +80,15 @@ SheetStatus MemorySpreadsheet::exchange(int book, const std::vector<CellWrite>& 
     values.push_back(c == b.cells.end() ? CellValue{} : c->second);
   }
   return SheetStatus::Ok;
+}
+
+SheetStatus MemorySpreadsheet::exchangeBatch(int book,
+                                             const std::vector<std::vector<CellWrite>>& writes,
+                                             const std::vector<CellRef>& reads,
+                                             std::vector<std::vector<CellValue>>& values,
+                                             std::string& error) {
+  ++batches;
+  return SpreadsheetEngine::exchangeBatch(book, writes, reads, values, error);
 }
 
 void MemorySpreadsheet::close(int book) { open_.erase(book); }

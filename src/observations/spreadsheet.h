@@ -76,6 +76,15 @@ class SpreadsheetEngine {
                                const std::vector<CellRef>& reads, std::vector<CellValue>& values,
                                std::string& error) = 0;
 
+  // Several evaluations in one call: evaluation k writes writes[k] (the same cells in the same
+  // order for every k, as `exchange` writes them) and reads `reads`; values[k] gets its values.
+  // The values are those that `exchange` gives for each evaluation in turn. On failure `values`
+  // is empty. This default makes one `exchange` per evaluation; an engine in another process
+  // runs the loop over the evaluations inside the engine.
+  virtual SheetStatus exchangeBatch(int book, const std::vector<std::vector<CellWrite>>& writes,
+                                    const std::vector<CellRef>& reads,
+                                    std::vector<std::vector<CellValue>>& values, std::string& error);
+
   // Closes the workbook without saving it; the handle becomes invalid.
   virtual void close(int book) = 0;
 };
@@ -100,6 +109,12 @@ class LibreOfficeEngine final : public SpreadsheetEngine {
   SheetStatus exchange(int book, const std::vector<CellWrite>& writes,
                        const std::vector<CellRef>& reads, std::vector<CellValue>& values,
                        std::string& error) override;
+  // One request to the bridge, whose script runs the loop inside soffice. Where soffice cannot
+  // run it (Debian's libreoffice-script-provider-python missing), one exchange per evaluation.
+  SheetStatus exchangeBatch(int book, const std::vector<std::vector<CellWrite>>& writes,
+                            const std::vector<CellRef>& reads,
+                            std::vector<std::vector<CellValue>>& values,
+                            std::string& error) override;
   void close(int book) override;
 
   // Converts a workbook to another format by the file name's extension ("x.fods" -> "y.xls")
@@ -148,10 +163,17 @@ class MemorySpreadsheet final : public SpreadsheetEngine {
   SheetStatus exchange(int book, const std::vector<CellWrite>& writes,
                        const std::vector<CellRef>& reads, std::vector<CellValue>& values,
                        std::string& error) override;
+  // As the default (one exchange per evaluation), counted in `batches`.
+  SheetStatus exchangeBatch(int book, const std::vector<std::vector<CellWrite>>& writes,
+                            const std::vector<CellRef>& reads,
+                            std::vector<std::vector<CellValue>>& values,
+                            std::string& error) override;
   void close(int book) override;
 
-  // Counters for tests: calls of exchange, and workbooks open now.
+  // Counters for tests: calls of exchange (also those a batch makes) and of exchangeBatch, and
+  // workbooks open now.
   int exchanges = 0;
+  int batches = 0;
   int openBooks() const { return static_cast<int>(open_.size()); }
   // When set, the next exchange fails with EngineFailed (an engine that died).
   bool failNext = false;

@@ -93,6 +93,24 @@ bool textNumber(const std::string& t, double& v) {
 
 bool cleanField(const std::string& t) { return t.find_first_of("\t\r\n") == std::string::npos; }
 
+// One read value of an answer: its kind letter and payload.
+void decodeValue(const std::string& kind, const std::string& payload, CellValue& v) {
+  v = CellValue{};
+  if (kind == "N" && textNumber(payload, v.number)) {
+    v.kind = CellValue::Kind::Number;
+  } else if (kind == "T") {
+    v.kind = CellValue::Kind::Text;
+    v.text = payload;
+  } else if (kind == "Z") {
+    v.kind = CellValue::Kind::Empty;
+  } else if (kind == "X") {
+    v.kind = CellValue::Kind::NoSheet;
+  } else {
+    v.kind = CellValue::Kind::Error;
+    v.text = payload;
+  }
+}
+
 }  // namespace
 
 std::string findBridgeScript() {
@@ -126,6 +144,7 @@ struct LibreOfficeEngine::Impl {
   std::string buffer;  // bytes read beyond the last line
   fs::path profile;    // the private user profile of soffice
   pid_t owner = 0;     // the process that started the engine; a forked copy leaves it alone
+  bool noBatchScript = false;  // soffice cannot run the batch script: one EVAL per evaluation
 
   bool running() const { return pid > 0; }
 
@@ -376,24 +395,85 @@ SheetStatus LibreOfficeEngine::exchange(int book, const std::vector<CellWrite>& 
     return SheetStatus::EngineFailed;
   }
   values.assign(reads.size(), CellValue{});
-  for (std::size_t i = 0; i < reads.size(); ++i) {
-    const std::string& kind = a[1 + 2 * i];
-    const std::string& payload = a[2 + 2 * i];
-    CellValue& v = values[i];
-    if (kind == "N" && textNumber(payload, v.number)) {
-      v.kind = CellValue::Kind::Number;
-    } else if (kind == "T") {
-      v.kind = CellValue::Kind::Text;
-      v.text = payload;
-    } else if (kind == "Z") {
-      v.kind = CellValue::Kind::Empty;
-    } else if (kind == "X") {
-      v.kind = CellValue::Kind::NoSheet;
-    } else {
-      v.kind = CellValue::Kind::Error;
-      v.text = payload;
+  for (std::size_t i = 0; i < reads.size(); ++i) decodeValue(a[1 + 2 * i], a[2 + 2 * i], values[i]);
+  return SheetStatus::Ok;
+}
+
+SheetStatus LibreOfficeEngine::exchangeBatch(int book,
+                                             const std::vector<std::vector<CellWrite>>& writes,
+                                             const std::vector<CellRef>& reads,
+                                             std::vector<std::vector<CellValue>>& values,
+                                             std::string& error) {
+  values.clear();
+  if (writes.empty()) return SheetStatus::Ok;
+  if (impl_->noBatchScript)
+    return SpreadsheetEngine::exchangeBatch(book, writes, reads, values, error);
+  if (!impl_->running()) {
+    error = "the engine is not running (the workbook is lost)";
+    return SheetStatus::EngineFailed;
+  }
+  const std::vector<CellWrite>& cells = writes.front();
+  std::string line = "BATCH\t" + std::to_string(book) + "\t" + std::to_string(cells.size());
+  for (const CellWrite& w : cells) {
+    if (!cleanField(w.cell.addr)) {
+      error = "bad cell";
+      return SheetStatus::BadRequest;
+    }
+    line += "\t" + std::to_string(w.cell.sheet) + "\t" + w.cell.addr + (w.integer ? "\ti" : "\td");
+  }
+  line += "\t" + std::to_string(writes.size());
+  for (const std::vector<CellWrite>& one : writes) {
+    if (one.size() != cells.size()) {
+      error = "evaluations of different cells in one batch";
+      return SheetStatus::BadRequest;
+    }
+    for (std::size_t i = 0; i < one.size(); ++i) {
+      const CellWrite& w = one[i];
+      if (w.cell.sheet != cells[i].cell.sheet || w.cell.addr != cells[i].cell.addr ||
+          w.integer != cells[i].integer || !std::isfinite(w.value)) {
+        error = "evaluations of different cells in one batch";
+        return SheetStatus::BadRequest;
+      }
+      line += w.integer ? "\t" + std::to_string(static_cast<long long>(w.value))
+                        : "\t" + numberText(w.value);
     }
   }
+  line += "\t" + std::to_string(reads.size());
+  for (const CellRef& r : reads) {
+    if (!cleanField(r.addr)) {
+      error = "bad cell";
+      return SheetStatus::BadRequest;
+    }
+    line += "\t" + std::to_string(r.sheet) + "\t" + r.addr;
+  }
+  std::vector<std::string> a;
+  // The engine's time grows with the batch: a second per hundred evaluations is far beyond it.
+  const int seconds = kEvalTimeout + static_cast<int>(writes.size() / 100);
+  const SheetStatus st = impl_->request(line, a, seconds, error);
+  if (st != SheetStatus::Ok) return st;
+  if (a.size() >= 2 && a[0] == "ERR" && a[1] == "NOSCRIPT") {
+    impl_->noBatchScript = true;
+    return SpreadsheetEngine::exchangeBatch(book, writes, reads, values, error);
+  }
+  if (a.empty() || a[0] != "OK") {
+    error = a.size() >= 2 ? a[1] : "no answer";
+    return SheetStatus::BadRequest;
+  }
+  if (a.size() != 1 + 2 * reads.size() * writes.size()) {
+    error = "a malformed answer";
+    impl_->kill();
+    return SheetStatus::EngineFailed;
+  }
+  std::vector<std::vector<CellValue>> all(writes.size());
+  std::size_t at = 1;
+  for (std::vector<CellValue>& one : all) {
+    one.resize(reads.size());
+    for (CellValue& v : one) {
+      decodeValue(a[at], a[at + 1], v);
+      at += 2;
+    }
+  }
+  values = std::move(all);
   return SheetStatus::Ok;
 }
 

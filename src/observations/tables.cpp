@@ -7,6 +7,9 @@
 // the cells of the longitude and the latitude. Almagest sheets give latitudes in arc-minutes, and
 // its Mars sheet gives the sense of the latitude as a text "N" or "S" beside it.
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -25,6 +28,10 @@ class TabBook {
   std::string path;
   int book = 0;
   int sheets = 0;
+  // What TabPrefetch kept: the cells read (the same for every date) and, per date written (the
+  // bits of the four values), the values read.
+  std::vector<CellRef> keptReads;
+  std::map<std::array<std::uint64_t, 4>, std::vector<CellValue>> kept;
   ~TabBook() {
     if (engine && book > 0) engine->close(book);
   }
@@ -210,6 +217,120 @@ void TabClose(State& s) {
   s.TabBookOpen.reset();
 }
 
+namespace {
+
+// The cells of one evaluation: the date written, the cells read and where each object's
+// values are among them.
+struct TabRequest {
+  struct Wanted {
+    int object;
+    const TabObjectCells* cells;
+    std::size_t l, b, flag;
+  };
+  std::vector<CellWrite> writes;
+  std::vector<CellRef> reads;
+  std::vector<Wanted> wanted;
+  bool corrRead = false;
+};
+
+// False for a date that cannot be written (a whole day beyond 32 bits, a value not finite) or a
+// cell on a worksheet that is not attached.
+bool tabRequest(const State& s, const TabCellMap& map, const TabDate& date,
+                const std::vector<int>& objects, TabRequest& rq) {
+  // The date: year, month and whole day as 32-bit integers, the hours as a double.
+  const double wholeDay = std::trunc(date.day);
+  if (!std::isfinite(wholeDay) || std::fabs(wholeDay) > 2147483647.0 || !std::isfinite(date.hours))
+    return false;
+  rq.writes = {
+      {map.year, static_cast<double>(date.year), true},
+      {map.month, static_cast<double>(date.month), true},
+      {map.day, wholeDay, true},
+      {map.hours, date.hours, false},
+  };
+  rq.reads.clear();
+  rq.wanted.clear();
+  rq.corrRead = map.corr == TabCellMap::Corr::Cell;
+  if (rq.corrRead) rq.reads.push_back(map.corrCell);
+  for (int i : objects) {
+    if (i < 0 || i >= static_cast<int>(map.objects.size()) || !map.objects[i].served) continue;
+    const TabObjectCells& c = map.objects[i];
+    TabRequest::Wanted w{i, &c, rq.reads.size(), 0, 0};
+    rq.reads.push_back(c.l);
+    if (c.hasB) {
+      w.b = rq.reads.size();
+      rq.reads.push_back(c.b);
+    }
+    if (c.hasSouthFlag) {
+      w.flag = rq.reads.size();
+      rq.reads.push_back(c.southFlag);
+    }
+    rq.wanted.push_back(w);
+  }
+  for (const CellRef& r : rq.reads)
+    if (r.sheet < 1 || r.sheet > s.NSheet) return false;
+  return true;
+}
+
+std::array<std::uint64_t, 4> keyOf(const std::vector<CellWrite>& writes) {
+  return {std::bit_cast<std::uint64_t>(writes[0].value), std::bit_cast<std::uint64_t>(writes[1].value),
+          std::bit_cast<std::uint64_t>(writes[2].value), std::bit_cast<std::uint64_t>(writes[3].value)};
+}
+
+bool sameCells(const std::vector<CellRef>& a, const std::vector<CellRef>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i].sheet != b[i].sheet || a[i].addr != b[i].addr) return false;
+  return true;
+}
+
+// The values TabPrefetch kept for this request, nullptr when it kept none.
+const std::vector<CellValue>* keptValues(const TabBook& tb, const TabRequest& rq) {
+  if (tb.kept.empty() || !sameCells(tb.keptReads, rq.reads)) return nullptr;
+  auto it = tb.kept.find(keyOf(rq.writes));
+  return it == tb.kept.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+TabDate tabDateNow(const State& s) { return TabDate{s.YearNab, s.MonthNab, s.DayNab, s.HourNab}; }
+
+bool TabPrefetch(State& s, const std::vector<TabDate>& dates, const std::vector<int>& objects) {
+  if (!TabIsOpen(s) || dates.empty()) return false;
+  const TabCellMap* map = tabCellMap(s.ObsName);
+  if (!map) return false;
+  TabBook& tb = *s.TabBookOpen;
+  TabRequest rq;
+  std::vector<std::vector<CellWrite>> writes;
+  std::vector<CellRef> reads;
+  for (const TabDate& d : dates) {
+    if (!tabRequest(s, *map, d, objects, rq)) return false;
+    if (reads.empty()) reads = rq.reads;
+    if (keptValues(tb, rq) == nullptr) writes.push_back(rq.writes);
+  }
+  if (writes.empty()) return true;
+  std::vector<std::vector<CellValue>> values;
+  std::string error;
+  if (tb.engine->exchangeBatch(tb.book, writes, reads, values, error) != SheetStatus::Ok ||
+      values.size() != writes.size())
+    return false;
+  if (!sameCells(tb.keptReads, reads) || tb.kept.size() + writes.size() > kTabKeptDates) {
+    tb.kept.clear();
+    tb.keptReads = reads;
+  }
+  for (std::size_t k = 0; k < writes.size(); ++k) {
+    if (values[k].size() != reads.size()) return false;
+    tb.kept[keyOf(writes[k])] = std::move(values[k]);
+  }
+  return true;
+}
+
+bool TabPrefetched(const State& s, const TabDate& date, const std::vector<int>& objects) {
+  if (!TabIsOpen(s)) return false;
+  const TabCellMap* map = tabCellMap(s.ObsName);
+  TabRequest rq;
+  return map && tabRequest(s, *map, date, objects, rq) && keptValues(*s.TabBookOpen, rq) != nullptr;
+}
+
 bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
   if (!TabIsOpen(s)) return calcFailure(s);
   const TabCellMap* map = tabCellMap(s.ObsName);
@@ -217,58 +338,33 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
     s.CorrTab = 0;
     return true;
   }
-  // The date: year, month and whole day as 32-bit integers, the hours as a double.
-  const double wholeDay = std::trunc(s.DayNab);
-  if (!std::isfinite(wholeDay) || std::fabs(wholeDay) > 2147483647.0 || !std::isfinite(s.HourNab))
-    return calcFailure(s);
-  std::vector<CellWrite> writes = {
-      {map->year, static_cast<double>(s.YearNab), true},
-      {map->month, static_cast<double>(s.MonthNab), true},
-      {map->day, wholeDay, true},
-      {map->hours, s.HourNab, false},
-  };
-  std::vector<CellRef> reads;
-  const bool corrRead = map->corr == TabCellMap::Corr::Cell;
-  if (corrRead) reads.push_back(map->corrCell);
-  struct Wanted {
-    int object;
-    const TabObjectCells* cells;
-    std::size_t l, b, flag;
-  };
-  std::vector<Wanted> wanted;
-  for (int i : objects) {
-    if (i < 0 || i >= static_cast<int>(map->objects.size()) || !map->objects[i].served) continue;
-    const TabObjectCells& c = map->objects[i];
-    Wanted w{i, &c, reads.size(), 0, 0};
-    reads.push_back(c.l);
-    if (c.hasB) {
-      w.b = reads.size();
-      reads.push_back(c.b);
-    }
-    if (c.hasSouthFlag) {
-      w.flag = reads.size();
-      reads.push_back(c.southFlag);
-    }
-    wanted.push_back(w);
-  }
-  for (const CellRef& r : reads)
-    if (r.sheet < 1 || r.sheet > s.NSheet) return calcFailure(s);
+  TabRequest rq;
+  if (!tabRequest(s, *map, tabDateNow(s), objects, rq)) return calcFailure(s);
+  const std::vector<CellRef>& reads = rq.reads;
+  const std::vector<TabRequest::Wanted>& wanted = rq.wanted;
+  const bool corrRead = rq.corrRead;
 
   TabBook& tb = *s.TabBookOpen;
   std::vector<CellValue> values;
-  std::string error;
-  SheetStatus st = tb.engine->exchange(tb.book, writes, reads, values, error);
-  if (st == SheetStatus::EngineFailed || st == SheetStatus::BadRequest) {
-    // The engine died (it restarts on the next call), or it was restarted meanwhile for another
-    // workbook and no longer knows this one: reopen the workbook there and try once more.
-    int sheets = 0;
-    tb.book = 0;
-    if (tb.engine->open(tb.path, tb.book, sheets, error) == SheetStatus::Ok)
-      st = tb.engine->exchange(tb.book, writes, reads, values, error);
-    else
+  if (const std::vector<CellValue>* kept = keptValues(tb, rq)) {
+    values = *kept;
+  } else {
+    std::string error;
+    SheetStatus st = tb.engine->exchange(tb.book, rq.writes, reads, values, error);
+    if (st == SheetStatus::EngineFailed || st == SheetStatus::BadRequest) {
+      // The engine died (it restarts on the next call), or it was restarted meanwhile for
+      // another workbook and no longer knows this one: reopen the workbook there and try once
+      // more.
+      int sheets = 0;
       tb.book = 0;
+      if (tb.engine->open(tb.path, tb.book, sheets, error) == SheetStatus::Ok)
+        st = tb.engine->exchange(tb.book, rq.writes, reads, values, error);
+      else
+        tb.book = 0;
+    }
+    if (st != SheetStatus::Ok) return calcFailure(s);
   }
-  if (st != SheetStatus::Ok || values.size() != reads.size()) return calcFailure(s);
+  if (values.size() != reads.size()) return calcFailure(s);
 
   double corr = 0;
   if (map->corr == TabCellMap::Corr::Almagest) {
@@ -280,7 +376,7 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
   }
   const double precShift = (s.JD - s.JDep) * 5025 / 36525 / 3600;
   std::vector<std::pair<double, double>> results;
-  for (const Wanted& w : wanted) {
+  for (const TabRequest::Wanted& w : wanted) {
     double l = 0, b = 0;
     if (!numberOf(values[w.l], l)) return calcFailure(s);
     if (w.cells->hasB) {

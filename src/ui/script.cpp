@@ -1,8 +1,10 @@
 #include "ui/script.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <istream>
 #include <ostream>
 
@@ -138,7 +140,7 @@ std::string oneLine(std::string_view text) {
 }
 
 ScriptRunner::ScriptRunner(Workbench& workbench, MemoryDesk& desk, std::ostream& out)
-    : wb_(workbench), desk_(desk), out_(out) {
+    : wb_(workbench), desk_(desk), out_(out), timed_(std::getenv("ORVANT_SCRIPT_TIMES") != nullptr) {
   desk_.setListener([this](const Dialog& d) {
     std::string line = "MESSAGE [" + oneLine(d.title) + "] " + oneLine(d.text);
     if (d.question) line += d.answer ? " -> yes" : " -> no";
@@ -272,9 +274,17 @@ void ScriptRunner::execute(std::string_view line) {
     } else if (cmd == "press") {
       Screen& s = openScreen(w[1]);
       const Control& c = resolve(s, w[2], {Kind::Button});
-      desk_.limitDisplays(w.size() == 5 ? needInt(w[4], "--max-displays") : -1);
+      const long limit = w.size() == 5 ? needInt(w[4], "--max-displays") : -1;
+      desk_.limitDisplays(limit);
+      if (limiter_) limiter_(limit);
+      const auto began = std::chrono::steady_clock::now();
       const bool ok = s.form().press(c.id);
+      if (timed_)
+        std::cerr << "TIME press " << w[1] << ' ' << w[2] << ' '
+                  << std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count()
+                  << '\n';
       desk_.limitDisplays(-1);
+      if (limiter_) limiter_(-1);
       if (!ok) disabled(w[2]);
     } else if (cmd == "click") {
       Screen& s = openScreen(w[1]);

@@ -17,6 +17,9 @@
 //                                   chosen entry's caption; scroll: the position; table: a cell)
 //   state NAME[INDEX]               print "NAME[INDEX] = <value>", 17 significant digits
 //   # comment                       (and blank lines) ignored
+// With ORVANT_SCRIPT_TIMES set in the environment every `press` also prints
+// "TIME press N BUTTON <seconds>" on the error stream: the wall time of the command with the loop
+// it ran (bench/window_vs_headless.sh compares the window with the command line by it).
 // FIELD, BOX, OPTION, TABLE, PICTURE and BUTTON are a control's id or its caption (blanks at the
 // ends of captions do not count). Every message box prints "MESSAGE [title] text" (line breaks as
 // " | "); a question adds " -> yes" or " -> no". An action on a disabled, invisible or read-only
@@ -28,6 +31,7 @@
 // "Выход" (Workbench::quit) ends the script.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -64,6 +68,10 @@ class ScriptRunner {
   // Runs one line; throws ScriptError.
   void execute(std::string_view line);
 
+  // Also told the display limit of every `press` (-1 after it): forms other than the desk's
+  // (the window's, `orvant --script`) apply it themselves.
+  void setDisplayLimiter(std::function<void(long)> limiter) { limiter_ = std::move(limiter); }
+
  private:
   Screen& openScreen(const std::string& word);
   void print(std::string_view text);
@@ -71,6 +79,8 @@ class ScriptRunner {
   Workbench& wb_;
   MemoryDesk& desk_;
   std::ostream& out_;
+  std::function<void(long)> limiter_;
+  bool timed_ = false;
 };
 
 // Lists a screen's controls: kind, id, caption, default, entries or size, group.

@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cmath>
@@ -144,6 +146,60 @@ TEST_F(LibreOfficeTest, EveryTableReceivesTheDateAndGivesEachObjectsCells) {
     }
   }
   EXPECT_TRUE(sink.messages.empty());
+}
+
+// A batch runs its loop inside the engine, and writes and reads the cells as single evaluations
+// do: every value, for every table (dense and sparse date cells, numbers, texts, an empty cell, a
+// missing sheet) and for the real Almagest, is the same to the last bit.
+TEST_F(LibreOfficeTest, BatchesGiveTheValuesOfSingleEvaluationsToTheLastBit) {
+  std::vector<std::pair<std::string, std::string>> books;  // workbook, table
+  for (const auto& e : kTabCatalogue)
+    if (tabCellMap(e.name)) books.emplace_back(std::string(e.name), std::string(e.name));
+  books.emplace_back("AlmagestReal", "Almagest");
+  for (const auto& [book, table] : books) {
+    SCOPED_TRACE(book);
+    install(book, book);
+    const TabCellMap& m = *tabCellMap(table);
+    std::vector<CellRef> reads = {CellRef{99, "A1"}, CellRef{1, "ZZ999"}};  // no sheet, empty
+    if (m.corr == TabCellMap::Corr::Cell) reads.push_back(m.corrCell);
+    for (const TabObjectCells& o : m.objects) {
+      if (!o.served) continue;
+      reads.push_back(o.l);
+      if (o.hasB) reads.push_back(o.b);
+      if (o.hasSouthFlag) reads.push_back(o.southFlag);
+    }
+    std::vector<std::vector<CellWrite>> writes;
+    for (int k = 0; k < 40; ++k) {
+      const double hours = std::fmod(k * 7.123456789012345, 24);
+      writes.push_back({{m.year, 600.0 + 17 * k, true}, {m.month, 1.0 + k % 12, true},
+                        {m.day, 1.0 + (k * 7) % 30, true}, {m.hours, hours, false}});
+    }
+    int handle = 0, sheets = 0;
+    std::string error;
+    ASSERT_EQ((*engine_)->open((dir.path() / "Tab" / (book + ".xls")).string(), handle, sheets,
+                               error),
+              SheetStatus::Ok)
+        << error;
+    std::vector<std::vector<CellValue>> batch;
+    ASSERT_EQ((*engine_)->exchangeBatch(handle, writes, reads, batch, error), SheetStatus::Ok)
+        << error;
+    ASSERT_EQ(batch.size(), writes.size());
+    for (std::size_t k = 0; k < writes.size(); ++k) {
+      std::vector<CellValue> single;
+      ASSERT_EQ((*engine_)->exchange(handle, writes[k], reads, single, error), SheetStatus::Ok);
+      ASSERT_EQ(batch[k].size(), single.size());
+      for (std::size_t r = 0; r < single.size(); ++r) {
+        SCOPED_TRACE(reads[r].addr);
+        EXPECT_EQ(batch[k][r].kind, single[r].kind);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(batch[k][r].number),
+                  std::bit_cast<std::uint64_t>(single[r].number));
+        EXPECT_EQ(batch[k][r].text, single[r].text);
+      }
+      EXPECT_EQ(single[0].kind, CellValue::Kind::NoSheet);
+      EXPECT_EQ(single[1].kind, CellValue::Kind::Empty);
+    }
+    (*engine_)->close(handle);
+  }
 }
 
 TEST_F(LibreOfficeTest, PrecessionOptionAtTheStartDate) {

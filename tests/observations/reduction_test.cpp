@@ -445,6 +445,9 @@ TEST(TabRun, StepCrossingTheEndYearIsProcessedThenTheRunEnds) {
   ASSERT_EQ(years.size(), 5u);
   EXPECT_EQ(years.back(), 2000);
   EXPECT_EQ(run.acc().Nok, 5);
+  // The dates of the series were asked for ahead, in one batch, each evaluated once.
+  EXPECT_EQ(engine->batches, 1);
+  EXPECT_EQ(engine->exchanges, 1 + 5);
   // The Sun observed: its geocentric longitude from JPL0 is near 280 deg in early January.
   EXPECT_EQ(run.tableSource(), true);
 }

@@ -2,7 +2,9 @@
 // read, CorrTab, the precession option, the messages, the engine that dies.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "model/calendar.h"
 #include "model/textfile.h"
@@ -356,6 +358,87 @@ TEST_F(TablesTest, NonFiniteDatesAreNotWritten) {
   EXPECT_FALSE(TabEval(s));
   EXPECT_EQ(engine->exchanges, before);
   EXPECT_EQ(s.kStop, 1);
+}
+
+// Dates evaluated ahead in one batch give exactly what each evaluation gives by itself: the same
+// longitudes, latitudes, CorrTab and precession shift, without asking the engine again.
+TEST_F(TablesTest, PrefetchedDatesGiveTheValuesOfTheirOwnEvaluations) {
+  struct Case {
+    const char* table;
+    std::vector<int> objects;
+    bool precTab;
+  };
+  const Case cases[] = {
+      {"Almagest", {0, 4}, false},     // computed CorrTab, Mars' latitude sense
+      {"AlKhwarizmi", {11}, true},     // CorrTab read and added, precession option
+      {"AlfonsoTab", {0, 11}, false},  // CorrTab read
+      {"Tycho", {0, 11, 2}, false},    // an object the table does not serve
+  };
+  const std::vector<TabDate> dates = {
+      {1200, 1, 1, 0}, {1200, 1, 1.5, 12}, {1201, 7, 31.25, 6.000000000000001}, {1202, 12, 30.99, 23.76}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.table);
+    scr.objectNo = c.objects.front();
+    scr.precTab = c.precTab;
+    ASSERT_TRUE(SelectTab(s, scr, entry(c.table)));
+    struct Result {
+      std::array<double, 12> L, B;
+      double corr, prec;
+    };
+    auto evaluate = [&](const TabDate& d, Result& r) {
+      s.YearNab = d.year;
+      s.MonthNab = d.month;
+      s.DayNab = d.day;
+      s.HourNab = d.hours;
+      s.JD = s.JDep + 100 * d.day;
+      s.Lk.fill(-1);
+      s.Bk.fill(-1);
+      ASSERT_TRUE(TabEvalObjects(s, c.objects, c.precTab)) << s.lastMessage;
+      for (int i = 0; i < 12; ++i) r.L[i] = s.Lk[i], r.B[i] = s.Bk[i];
+      r.corr = s.CorrTab;
+      r.prec = s.PrecShift;
+    };
+    std::vector<Result> single(dates.size());
+    for (std::size_t k = 0; k < dates.size(); ++k) evaluate(dates[k], single[k]);
+    ASSERT_TRUE(SelectTab(s, scr, entry("Almagest")));  // another workbook: nothing kept
+    ASSERT_TRUE(SelectTab(s, scr, entry(c.table)));
+    EXPECT_FALSE(TabPrefetched(s, dates[0], c.objects));
+    ASSERT_TRUE(TabPrefetch(s, dates, c.objects));
+    const int exchanges = engine->exchanges;
+    for (std::size_t k = 0; k < dates.size(); ++k) {
+      EXPECT_TRUE(TabPrefetched(s, dates[k], c.objects));
+      EXPECT_FALSE(TabPrefetched(s, dates[k], {1}));  // other objects: other cells
+      Result r;
+      evaluate(dates[k], r);
+      EXPECT_EQ(std::memcmp(&r, &single[k], sizeof r), 0) << "date " << k;
+    }
+    EXPECT_EQ(engine->exchanges, exchanges);
+    // A date that was not asked for goes to the engine.
+    Result r;
+    evaluate(TabDate{1300, 2, 3, 0}, r);
+    EXPECT_EQ(engine->exchanges, exchanges + 1);
+  }
+}
+
+TEST_F(TablesTest, AFailedOrImpossibleBatchKeepsNothing) {
+  scr.objectNo = 0;
+  ASSERT_TRUE(SelectTab(s, scr, entry("Almagest")));
+  const std::vector<int> sun{0};
+  // A date that cannot be written: nothing is asked for.
+  const int before = engine->exchanges;
+  EXPECT_FALSE(TabPrefetch(s, {{607, 1, 1, 0}, {607, 1, 3e9, 0}}, sun));
+  EXPECT_EQ(engine->exchanges, before);
+  // The engine dies in the batch: nothing kept, the evaluation at the date reopens the workbook
+  // and gives its value.
+  engine->failNext = true;
+  EXPECT_FALSE(TabPrefetch(s, {{607, 1, 1, 0}}, sun));
+  EXPECT_FALSE(TabPrefetched(s, {607, 1, 1, 0}, sun));
+  s.YearNab = 607, s.MonthNab = 1, s.DayNab = 1, s.HourNab = 0;
+  EXPECT_TRUE(TabEval(s)) << s.lastMessage;
+  EXPECT_EQ(s.kStop, 0);
+  // No workbook: nothing.
+  TabClose(s);
+  EXPECT_FALSE(TabPrefetch(s, {{607, 1, 1, 0}}, sun));
 }
 
 TEST(TableCatalogue, EveryCaptionedTableHasACellMapAndTheSheetsItReads) {

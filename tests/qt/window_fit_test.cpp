@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QTimer>
 
 #include "../ui/demo_screen.h"
@@ -73,10 +76,12 @@ TEST(WindowFit, ClosingTheWindowStopsItsRunningLoop) {
   wb.add<test::DemoScreen>(test::kDemoScreen);
   auto& f = dynamic_cast<QtForm&>(wb.show(test::kDemoScreen).form());
   auto& demo = wb.screen<test::DemoScreen>(test::kDemoScreen);
-  // The user closes the window (its title-bar button) while the loop runs.
+  // A loop long enough to reach its first frames (the window processes its events at most 30
+  // times a second); the user closes the window (its title-bar button) while it runs.
+  demo.length = 2000000000;
   QTimer::singleShot(0, f.window(), [&f] { f.window()->close(); });
   f.press("run");
-  EXPECT_LT(demo.steps, 100000);
+  EXPECT_LT(demo.steps, demo.length);
   EXPECT_EQ(state.kStop, 1);
   EXPECT_FALSE(f.window()->isVisible());
 }
@@ -97,6 +102,52 @@ TEST(WindowFit, FarShapesAreClippedToThePicture) {
   for (int y = img.height() - k - 4; y <= img.height() - k + 2; ++y) red = red || img.pixelColor(k, y) == QColor(255, 0, 0);
   EXPECT_TRUE(red);
   EXPECT_EQ(img.pixelColor(img.width() - 2, 2), QColor(255, 255, 255));    // nothing else drawn
+}
+
+// Between the frames of a running loop the values written wait for the next frame: the form reads
+// the latest, the widgets get it when the event loop runs. Outside loops they go at once.
+TEST(WindowFit, ValuesALoopWritesReachTheWidgetsAtTheNextFrame) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  Workbench wb(state, qtForms());
+  wb.add<test::DemoScreen>(test::kDemoScreen);
+  auto& f = dynamic_cast<QtForm&>(wb.show(test::kDemoScreen).form());
+  auto* a = f.window()->findChild<QLineEdit*>("a");
+  auto* scale = f.window()->findChild<QLabel*>("scaleText");
+  auto* tab = f.window()->findChild<QTableWidget*>("tab");
+  f.setText("a", "2");
+  EXPECT_EQ(a->text(), "2");  // no loop: at once
+  f.processEvents();          // a display point of a loop
+  for (const char* v : {"3", "4", "5"}) f.setText("a", v);
+  f.setText("scaleText", "масштаб = 7");
+  f.setCell("tab", 2, 1, "9,5");
+  EXPECT_EQ(a->text(), "2");
+  EXPECT_EQ(f.text("a"), "5");          // the form reads the last value written
+  EXPECT_EQ(f.cell("tab", 2, 1), "9,5");
+  QApplication::processEvents();        // the next frame, or the command's end
+  EXPECT_EQ(a->text(), "5");
+  EXPECT_EQ(scale->text(), "масштаб = 7");
+  ASSERT_NE(tab->item(2, 1), nullptr);
+  EXPECT_EQ(tab->item(2, 1)->text(), "9,5");
+}
+
+// Shapes wait for the picture to be shown: a clear drops those before it, and more than the
+// waiting list holds are painted at once.
+TEST(WindowFit, APictureShowsTheShapesSinceItsLastClear) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  PictureWidget view;
+  QtCanvas pic(4, 3, &view);
+  pic.setOrigin(0, 3);
+  pic.line(0, 0, 4, 3, kRed);
+  pic.clear();
+  pic.setPen(5);
+  pic.point(2, 1.5, kBlue);
+  const int k = static_cast<int>(Canvas::kPixelsPerCm);
+  const QImage& img = pic.image();
+  EXPECT_EQ(img.pixelColor(2 * k, img.height() - static_cast<int>(1.5 * k)), QColor(0, 0, 255));
+  EXPECT_EQ(img.pixelColor(k / 2, img.height() - k * 3 / 8), QColor(255, 255, 255));  // no red
+  for (int i = 0; i < 30000; ++i) pic.point(1, 1, kGreen);  // beyond the waiting list
+  EXPECT_EQ(pic.image().pixelColor(k, img.height() - k), QColor(0, 160, 0));
 }
 
 }  // namespace

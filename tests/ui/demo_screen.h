@@ -57,6 +57,7 @@ class DemoScreen : public ui::Screen {
   std::vector<Click> clicks;
   std::vector<std::string> log;
   int steps = 0;
+  int length = 100000;  // steps of `run` when nothing stops it
 
  private:
   void calc() {
@@ -83,7 +84,7 @@ class DemoScreen : public ui::Screen {
     ui::Canvas& pic = form().canvas("pic");
     pic.clear();
     pic.setOrigin(5, 4);
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < length; ++i) {
       ++steps;
       if (steps % 10 == 0) {
         pic.point(std::cos(steps * 1e-3) * 3, std::sin(steps * 1e-3) * 3, ui::kBlue);

@@ -29,10 +29,18 @@ QFont pictureFont() {
 void PictureWidget::setImage(const QImage* image) {
   image_ = image;
   if (image_) setFixedSize(image_->size());
+  changed();
+}
+
+void PictureWidget::changed() {
+  if (pending_) return;
+  pending_ = true;
   update();
 }
 
 void PictureWidget::paintEvent(QPaintEvent*) {
+  pending_ = false;
+  if (beforeShow_) beforeShow_();
   if (!image_) return;
   QPainter p(this);
   p.drawImage(0, 0, *image_);
@@ -51,11 +59,29 @@ void PictureWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 QtCanvas::QtCanvas(double widthCm, double heightCm, PictureWidget* view)
-    : Canvas(widthCm, heightCm), view_(view) {
+    : Canvas(widthCm, heightCm), view_(view), font_(pictureFont()) {
+  view_->setBeforeShow([this] { finish(); });
   allocate();
 }
 
+QtCanvas::~QtCanvas() {
+  finish();
+  view_->setBeforeShow(nullptr);
+}
+
+void QtCanvas::finish() {
+  if (cleared_) image_.fill(Qt::white);
+  cleared_ = false;
+  if (waiting_.empty()) return;
+  QPainter p(&image_);
+  p.setFont(font_);
+  for (const Shape& s : waiting_) draw(s, p);
+  waiting_.clear();
+}
+
 void QtCanvas::allocate() {
+  waiting_.clear();
+  cleared_ = false;
   image_ = QImage(pixels(widthCm()), pixels(heightCm()), QImage::Format_RGB32);
   image_.fill(Qt::white);
   view_->setImage(&image_);
@@ -92,6 +118,12 @@ bool clipped(QPointF& a, QPointF& b, const QRectF& r) {
 }  // namespace
 
 void QtCanvas::paint(const Shape& s) {
+  waiting_.push_back(s);
+  if (waiting_.size() >= kMaxWaiting) finish();
+  view_->changed();
+}
+
+void QtCanvas::draw(const Shape& s, QPainter& p) {
   const double k = kPixelsPerCm;
   // Shapes are painted only where they can touch the image.
   const QRectF near = QRectF(image_.rect()).adjusted(-100, -100, 100, 100);
@@ -101,10 +133,10 @@ void QtCanvas::paint(const Shape& s) {
     const double reach = s.type == Shape::Type::Text ? 4000 : std::fabs(s.cr * k);
     if (!(reach < 1e6) || !near.adjusted(-reach, -reach, reach, reach).contains(at)) return;
   }
-  QPainter p(&image_);
   QPen pen(qcolor(s.color));
   pen.setWidth(s.pen);
   p.setPen(pen);
+  p.setBrush(Qt::NoBrush);
   switch (s.type) {
     case Shape::Type::Point: {
       const double half = (s.pen - 1) / 2.0;
@@ -124,25 +156,23 @@ void QtCanvas::paint(const Shape& s) {
       break;
     case Shape::Type::Text: {
       p.setRenderHint(QPainter::TextAntialiasing);
-      const QFont font = pictureFont();
-      p.setFont(font);
-      p.drawText(QPointF(s.cx1 * k, s.cy1 * k + QFontMetricsF(font).ascent()),
+      p.drawText(QPointF(s.cx1 * k, s.cy1 * k + QFontMetricsF(font_).ascent()),
                  QString::fromStdString(s.text));
       break;
     }
   }
-  p.end();
-  view_->update();
 }
 
 void QtCanvas::erase() {
-  image_.fill(Qt::white);
-  view_->update();
+  waiting_.clear();
+  cleared_ = true;
+  view_->changed();
 }
 
 void QtCanvas::resized() { allocate(); }
 
 bool QtCanvas::write(const std::string& path) {
+  finish();
   const std::string ext = extensionOf(path);
   if (ext.size() < 2) return false;
   const QByteArray format = QByteArray::fromStdString(ext.substr(1)).toUpper();

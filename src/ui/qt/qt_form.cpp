@@ -20,10 +20,13 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QEvent>
+#include <QElapsedTimer>
 #include <algorithm>
 
+#include "model/state.h"
 #include "ui/qt/qt_canvas.h"
 #include "ui/screen.h"
 
@@ -64,6 +67,24 @@ class WindowWatch : public QObject {
  private:
   Screen& screen_;
 };
+
+// The display points of all windows: the clock of the last frame and the scripted limit.
+struct Displays {
+  QElapsedTimer sinceFrame;
+  long count = 0;
+  long limit = -1;
+  QElapsedTimer loopClock;  // since the running loop began
+  qint64 framesMs = 0;      // the time its frames took
+  qint64 lastFrameMs = 0;   // the time the last frame took
+  bool inFrame = false;
+  // True between the display points of a running loop: until the event loop runs again (at the
+  // next frame, or once the command has returned), values written wait for it.
+  bool looping = false;
+};
+Displays& displays() {
+  static Displays d;
+  return d;
+}
 
 // Largest picture frame before it scrolls, cm.
 constexpr double kFrameWidthCm = 26, kFrameHeightCm = 18;
@@ -275,14 +296,85 @@ void QtForm::place() {
   }
 }
 
+// ---- writes that wait for the next frame ----
+
+QtForm::Pending& QtForm::pending(const Control& c) {
+  if (!flushPosted_) {
+    // When the running command returns to the event loop, or at the next frame of its loop.
+    flushPosted_ = true;
+    QTimer::singleShot(0, window_.get(), [this] {
+      flushPosted_ = false;
+      applyAll();
+    });
+  }
+  return pending_[&c];
+}
+
+void QtForm::apply(const Control& c) const {
+  auto found = pending_.find(&c);
+  if (found == pending_.end()) return;
+  Pending p = std::move(found->second);
+  pending_.erase(found);
+  Item& it = item(c);
+  const QSignalBlocker quiet(it.main);
+  if (p.hasText) {
+    if (it.edit) {
+      it.edit->setText(qs(p.text));
+      it.edit->setCursorPosition(0);
+    } else {
+      it.area->setPlainText(qs(p.text));
+    }
+  }
+  if (!p.lines.empty()) {
+    QString joined;
+    for (std::size_t k = 0; k < p.lines.size(); ++k) {
+      if (k > 0) joined += QLatin1Char('\n');
+      joined += qs(p.lines[k]);
+    }
+    it.area->appendPlainText(joined);
+  }
+  if (p.hasCaption) it.label->setText(qs(p.caption));
+  for (const auto& [at, text] : p.cells) {
+    if (QTableWidgetItem* cell = it.table->item(at.first, at.second))
+      cell->setText(qs(text));
+    else
+      it.table->setItem(at.first, at.second, new QTableWidgetItem(qs(text)));
+  }
+}
+
+void QtForm::applyAll() const {
+  while (!pending_.empty()) apply(*pending_.begin()->first);
+}
+
 // ---- values ----
 
 std::string QtForm::readText(const Control& c) const {
+  apply(c);
   const Item& it = item(c);
   return it.edit ? ss(it.edit->text()) : ss(it.area->toPlainText());
 }
 
 void QtForm::writeText(const Control& c, std::string_view text) {
+  if (!displays().looping) return applyText(c, text);
+  Pending& p = pending(c);
+  p.hasText = true;
+  p.text = text;
+  p.lines.clear();
+}
+
+void QtForm::addLine(const Control& c, std::string_view line) {
+  if (!displays().looping) {
+    apply(c);
+    Item& it = item(c);
+    const QSignalBlocker quiet(it.area);
+    it.area->appendPlainText(qs(line));
+    return;
+  }
+  pending(c).lines.emplace_back(line);
+}
+
+void QtForm::applyText(const Control& c, std::string_view text) {
+  pending_.erase(&c);
   Item& it = item(c);
   const QSignalBlocker quiet(it.main);
   if (it.edit) {
@@ -291,12 +383,6 @@ void QtForm::writeText(const Control& c, std::string_view text) {
   } else {
     it.area->setPlainText(qs(text));
   }
-}
-
-void QtForm::addLine(const Control& c, std::string_view line) {
-  Item& it = item(c);
-  const QSignalBlocker quiet(it.area);
-  it.area->appendPlainText(qs(line));
 }
 
 bool QtForm::readCheck(const Control& c) const { return item(c).check->isChecked(); }
@@ -334,17 +420,14 @@ void QtForm::writePosition(const Control& c, int position) {
 }
 
 std::string QtForm::readCell(const Control& c, int row, int col) const {
+  apply(c);
   const QTableWidgetItem* cell = item(c).table->item(row, col);
   return cell ? ss(cell->text()) : std::string();
 }
 
 void QtForm::writeCell(const Control& c, int row, int col, std::string_view text) {
-  Item& it = item(c);
-  const QSignalBlocker quiet(it.table);
-  if (QTableWidgetItem* cell = it.table->item(row, col))
-    cell->setText(qs(text));
-  else
-    it.table->setItem(row, col, new QTableWidgetItem(qs(text)));
+  pending(c).cells[{row, col}] = text;
+  if (!displays().looping) apply(c);
 }
 
 // ---- appearance ----
@@ -352,7 +435,13 @@ void QtForm::writeCell(const Control& c, int row, int col, std::string_view text
 void QtForm::writeCaption(const Control& c, std::string_view caption) {
   Item& it = item(c);
   switch (c.kind) {
-    case Kind::Label: it.label->setText(qs(caption)); break;
+    case Kind::Label: {
+      Pending& p = pending(c);
+      p.hasCaption = true;
+      p.caption = caption;
+      if (!displays().looping) apply(c);
+      break;
+    }
     case Kind::Check: it.check->setText(qs(caption)); break;
     case Kind::Button: it.button->setText(qs(caption)); break;
     case Kind::Options:
@@ -409,6 +498,7 @@ void QtForm::hideWindow() { window_->hide(); }
 bool QtForm::windowShown() const { return window_->isVisible(); }
 
 void QtForm::showMessage(std::string_view text, std::string_view title) {
+  applyAll();
   QMessageBox box(QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Ok,
                   window_->isVisible() ? window_.get() : nullptr);
   box.setAttribute(Qt::WA_QuitOnClose, false);  // a box shown before any window must not end the program
@@ -416,6 +506,7 @@ void QtForm::showMessage(std::string_view text, std::string_view title) {
 }
 
 bool QtForm::askQuestion(std::string_view text, std::string_view title) {
+  applyAll();
   QMessageBox box(QMessageBox::Question, qs(title), qs(text), QMessageBox::Yes | QMessageBox::No,
                   window_->isVisible() ? window_.get() : nullptr);
   box.button(QMessageBox::Yes)->setText("Да");
@@ -425,6 +516,44 @@ bool QtForm::askQuestion(std::string_view text, std::string_view title) {
   return box.exec() == QMessageBox::Yes;
 }
 
-void QtForm::pumpEvents() { QCoreApplication::processEvents(); }
+void QtForm::limitDisplays(long limit) {
+  displays().count = 0;
+  displays().limit = limit;
+}
+
+void QtForm::pumpEvents() {
+  Displays& d = displays();
+  ++d.count;
+  if (d.limit >= 0 && d.count >= d.limit) screen().state().kStop = 1;
+  if (!d.looping) {
+    d.looping = true;
+    if (!d.loopClock.isValid()) {  // a loop begins: the window is up to date
+      d.loopClock.start();
+      d.sinceFrame.start();
+      d.framesMs = 0;
+    }
+    // Runs when the event loop runs again: at the next frame (the loop sets `looping` again at
+    // its next display point), or once the command has returned (the loop has ended).
+    QTimer::singleShot(0, [] {
+      Displays& e = displays();
+      e.looping = false;
+      if (!e.inFrame) e.loopClock.invalidate();
+    });
+  }
+  // At most kFramesPerSecond frames a second, and frames take at most a third of the loop's time
+  // (a frame is expected to cost what the last one did).
+  if (d.sinceFrame.elapsed() < 1000 / kFramesPerSecond ||
+      3 * (d.framesMs + d.lastFrameMs) > d.loopClock.elapsed())
+    return;
+  QElapsedTimer frame;
+  frame.start();
+  d.inFrame = true;
+  applyAll();
+  QCoreApplication::processEvents();
+  d.inFrame = false;
+  d.lastFrameMs = frame.elapsed();
+  d.framesMs += d.lastFrameMs;
+  d.sinceFrame.start();
+}
 
 }  // namespace orvant::ui

@@ -12,7 +12,17 @@
 // was active. Buttons run their command; a value the user changes runs the control's change command; a mouse
 // press on a picture calls its mouse handler with the picture's coordinates and the button.
 // Message boxes are modal QMessageBox windows with the given title; questions have the buttons
-// "Да" and "Нет". processEvents() is QCoreApplication::processEvents().
+// "Да" and "Нет". processEvents() is QCoreApplication::processEvents(), at most kFramesPerSecond
+// times a second, and never so often that frames take more than a third of a loop's time (a large
+// window on a slow display: fewer frames): a long loop calls it at every display point, often thousands of times a
+// second, and a full pass of the event loop (input, layout, painting every changed widget,
+// sending the frame to the display) at each would cost it more than its own work. Between two
+// frames a display point only reads a clock, so the loop runs at full speed; the window still
+// shows its progress and its growing pictures several times a second, and "Остановить" is
+// answered within a frame. For the same reason the values a running loop writes between its
+// display points (field and text-area texts, label texts, table cells) reach their widgets at the
+// next frame, or when the event loop runs again after the command: a later value of a field
+// replaces an earlier one unseen. Reading a control first applies what was written to it.
 #pragma once
 
 #include <map>
@@ -58,6 +68,11 @@ class QtForm : public Form {
   QWidget* content() const { return content_; }
   // The scroll area that fills the window.
   QScrollArea* scrollArea() const { return scroll_; }
+
+  static constexpr int kFramesPerSecond = 30;
+  // Display points counted from now (all windows); after `limit` of them the running loop gets
+  // kStop = 1, as `press ... --max-displays` does headless (`orvant --script`). Negative: none.
+  static void limitDisplays(long limit);
   // The widget that holds a control's value (QLineEdit, QCheckBox, QPushButton, QTableWidget, the
   // picture, ...); the frame for Options and Group; nullptr for Hidden.
   QWidget* widget(std::string_view id) const;
@@ -108,6 +123,21 @@ class QtForm : public Form {
   Item& item(const Control& c) const;
   void build(const Control& c, Item& it);
   void place();
+  // Writes that wait for the next frame, per control.
+  struct Pending {
+    bool hasText = false;
+    std::string text;                 // Field, Text: the whole text
+    std::vector<std::string> lines;   // Text: lines appended after it
+    bool hasCaption = false;
+    std::string caption;              // Label
+    std::map<std::pair<int, int>, std::string> cells;  // Table
+  };
+  Pending& pending(const Control& c);
+  void apply(const Control& c) const;  // what waits for c reaches its widget
+  void applyAll() const;               // everything that waits
+  void applyText(const Control& c, std::string_view text);
+  mutable std::map<const Control*, Pending> pending_;
+  bool flushPosted_ = false;
 
   std::unique_ptr<QObject> watch_;  // window activation and hiding, told to the workbench
   QSize initialSize() const;  // the window's size when first shown, bounded by the display
