@@ -302,6 +302,7 @@ void ObservationScreen::showSourceScreen(const SourceScreen& scr) {
   f.setText("Year", std::to_string(scr.year));
   f.setText("Month", std::to_string(scr.month));
   f.setNumber("Day", scr.day);
+  if (scr.yearEnd != 0) f.setText("YearEnd", std::to_string(scr.yearEnd));
   if (scr.obsYear1 != 0 || scr.obsYear2 != 0) {
     f.setText("obsYear1", std::to_string(scr.obsYear1));
     f.setText("obsYear2", std::to_string(scr.obsYear2));

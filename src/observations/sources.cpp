@@ -428,8 +428,11 @@ bool SelectTab(State& s, SourceScreen& scr, int k) {
   s.MonthNab = s.Month;
   s.DayNab = s.Day;
   s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
-  if (!TabEval(s, false)) return false;
+  // The correction at the start date; an object the table does not compute is named when a run
+  // asks for it, not here.
+  if (!TabEvalObjects(s, {s.Npl}, false)) return false;
   s.CorrTab0 = s.CorrTab;
+  scr.yearEnd = scr.obsYear2;  // a run ends with the table's span, not at a far year
   if (name == "AlKhwarizmi" && scr.precTab) s.CorrTab0 = s.CorrTab0 - s.Prec * 15 / 100 / 3600;
   s.kStop = 0;
   s.kEnd = 0;

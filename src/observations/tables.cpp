@@ -159,9 +159,14 @@ bool numberOf(const CellValue& v, double& x) {
   return false;
 }
 
-bool calcFailure(State& s) {
+// "Ошибка вычислений в таблицах <table>", with the object on a second line when one object
+// was asked for.
+bool calcFailure(State& s, int object = -1) {
   s.kStop = 1;
-  s.report(std::string(kMsgTabCalc) + s.ObsName, kTitle70);
+  std::string text = std::string(kMsgTabCalc) + " " + s.ObsName;
+  if (object >= 0)
+    text += "\nобъект " + std::to_string(object) + " (" + std::string(objectName(s, object)) + ")";
+  s.report(text, kTitle70);
   return false;
 }
 
@@ -211,7 +216,8 @@ void TabClose(State& s) {
 }
 
 bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
-  if (!TabIsOpen(s)) return calcFailure(s);
+  const int one = objects.size() == 1 ? objects[0] : -1;  // the object a failure names
+  if (!TabIsOpen(s)) return calcFailure(s, one);
   const TabCellMap* map = tabCellMap(s.ObsName);
   if (!map) {
     s.CorrTab = 0;
@@ -220,7 +226,7 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
   // The date: year, month and whole day as 32-bit integers, the hours as a double.
   const double wholeDay = std::trunc(s.DayNab);
   if (!std::isfinite(wholeDay) || std::fabs(wholeDay) > 2147483647.0 || !std::isfinite(s.HourNab))
-    return calcFailure(s);
+    return calcFailure(s, one);
   std::vector<CellWrite> writes = {
       {map->year, static_cast<double>(s.YearNab), true},
       {map->month, static_cast<double>(s.MonthNab), true},
@@ -252,7 +258,7 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
     wanted.push_back(w);
   }
   for (const CellRef& r : reads)
-    if (r.sheet < 1 || r.sheet > s.NSheet) return calcFailure(s);
+    if (r.sheet < 1 || r.sheet > s.NSheet) return calcFailure(s, one);
 
   TabBook& tb = *s.TabBookOpen;
   std::vector<CellValue> values;
@@ -268,7 +274,7 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
     else
       tb.book = 0;
   }
-  if (st != SheetStatus::Ok || values.size() != reads.size()) return calcFailure(s);
+  if (st != SheetStatus::Ok || values.size() != reads.size()) return calcFailure(s, one);
 
   double corr = 0;
   if (map->corr == TabCellMap::Corr::Almagest) {
@@ -276,20 +282,20 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
     // per century; 3.9 degrees at the start date.
     corr = 3.9 + (s.JD - s.JDep) / 36525;
   } else if (corrRead && !numberOf(values[0], corr)) {
-    return calcFailure(s);
+    return calcFailure(s, one);
   }
   const double precShift = (s.JD - s.JDep) * 5025 / 36525 / 3600;
   std::vector<std::pair<double, double>> results;
   for (const Wanted& w : wanted) {
     double l = 0, b = 0;
-    if (!numberOf(values[w.l], l)) return calcFailure(s);
+    if (!numberOf(values[w.l], l)) return calcFailure(s, w.object);
     if (w.cells->hasB) {
-      if (!numberOf(values[w.b], b)) return calcFailure(s);
+      if (!numberOf(values[w.b], b)) return calcFailure(s, w.object);
       b /= w.cells->bDivisor;
       if (w.cells->hasSouthFlag) {
         const CellValue& f = values[w.flag];
         if (f.kind == CellValue::Kind::Error || f.kind == CellValue::Kind::NoSheet)
-          return calcFailure(s);
+          return calcFailure(s, w.object);
         std::string_view t = f.text;
         while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
         while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
@@ -309,6 +315,18 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
   return true;
 }
 
-bool TabEval(State& s, bool precTab) { return TabEvalObjects(s, {s.Npl}, precTab); }
+bool TabEval(State& s, bool precTab) {
+  const TabCellMap* map = tabCellMap(s.ObsName);
+  const int N = s.Npl;
+  if (TabIsOpen(s) &&
+      (!map || N < 0 || N >= static_cast<int>(map->objects.size()) || !map->objects[N].served)) {
+    s.kStop = 1;
+    s.report("Таблица " + s.ObsName + " не вычисляет объект " + std::to_string(N) + " (" +
+                 std::string(objectName(s, N)) + ")",
+             kTitle70);
+    return false;
+  }
+  return TabEvalObjects(s, {N}, precTab);
+}
 
 }  // namespace orvant
