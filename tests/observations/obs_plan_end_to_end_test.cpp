@@ -275,11 +275,16 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   ASSERT_TRUE(o.press("graphs"));
 
   // The perturbation variant: the zero levels of rows 2..9 go to screen 22 for Mars, perturber 2.
-  d.wb.screen(22);
+  // Screen 10 created screen 22 unseen for its defaults: the copy asks for the screen first.
+  ASSERT_NE(d.wb.created(22), nullptr);
   o.type("Npl", "4");
   p.tick("pert", true);
   p.choose("pertNo", 1);
   for (int i = 2; i <= 9; ++i) p.type("X0_" + std::to_string(i), std::to_string(i) + ",5");
+  ASSERT_TRUE(p.press("toForm22"));
+  EXPECT_EQ(d.last(), "Загрузите форму 22 (dLp)");
+  EXPECT_EQ(d.state.PertDL[2][41], 0);
+  d.wb.show(22);
   ASSERT_TRUE(p.press("toForm22"));
   for (int j = 1; j <= 8; ++j)
     EXPECT_DOUBLE_EQ(d.state.PertDL[2][static_cast<std::size_t>(40 + j)], j + 1.5) << j;
