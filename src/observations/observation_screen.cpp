@@ -425,6 +425,7 @@ void ObservationScreen::start() {
     return;
   }
   State& s = state();
+  if (!openChosenObservatory()) return;
   s.FileNo = form().text("FileNo");
   s.GoodNo = form().text("GoodNo");
   const ReductionInputs in = readInputs();
@@ -434,7 +435,48 @@ void ObservationScreen::start() {
   year0_ = in.Year;
   form().setNumber("JD", run_.JDep(), 4);
   for (auto& p : last_) p.set = false;
-  runLoop();
+  clearResults();
+  const LoopEnd end = runLoop();
+  if ((end == LoopEnd::SourceEnded || end == LoopEnd::YearPassed) && compared_ == 0)
+    form().message("Не найдено ни одного наблюдения с " + screenNumber(in.Day) + "." +
+                       std::to_string(in.Month) + "." + std::to_string(in.Year) + " по " +
+                       std::to_string(in.YearEnd) + " год",
+                   kTitle70);
+}
+
+// "Начать" on an observatory series reads from the first record of the file that the fields
+// name now. A changed object, file number or "иная Obs" code (or a file that failed to open)
+// is opened as a new choice of the observatory opens it, its first year becoming the start
+// date; the same file, stopped or read to its end, is opened again at its first record.
+bool ObservationScreen::openChosenObservatory() {
+  State& s = state();
+  const int k = form().option("obs");
+  if (s.SrcKind != "Obs" || k <= 0) return true;
+  SourceScreen scr = readSourceScreen();
+  if (scr.objectNo == 3) return true;  // the Earth: refused by the run ("Землю не наблюдали")
+  if (s.kObsOpen == 0 || obsChoicePath(scr, k) != s.ObsPath) {
+    const bool ok = SelectObs(s, scr, k, true);
+    showSourceScreen(scr);
+    return ok;
+  }
+  if (!ObsRewind(s)) return false;
+  s.kStop = 0;
+  return true;
+}
+
+// The results of the last run go before a new one starts, so that no old value stands beside
+// the new run's.
+void ObservationScreen::clearResults() {
+  ui::Form& f = form();
+  for (const char* id : {"Nok", "Npos", "Nneg", "dRval", "dLval", "dBval", "dLmean", "dBmean",
+                         "dRsrVal", "absLsr", "absBsr", "kW", "Agor", "Hgor", "ETUT", "progress",
+                         "dateText"})
+    f.setText(id, "");
+  for (int k = 0; k < kRowCount; ++k) {
+    f.setCell("rows", k, 0, "");
+    f.setCell("rows", k, 1, "");
+  }
+  compared_ = 0;
 }
 
 void ObservationScreen::stopRun() { run_.requestStop(); }
@@ -449,13 +491,14 @@ void ObservationScreen::oneStep() {
   if (!run_.running()) runLoop();
 }
 
-void ObservationScreen::runLoop() {
+LoopEnd ObservationScreen::runLoop() {
   clockStart_ = ui::clockSeconds();
   passesAtStart_ = run_.passes();
   lastShown_ = -1;
-  run_.loop(*this);
+  const LoopEnd end = run_.loop(*this);
   showPass(run_.last());
   showProgress(true);
+  return end;
 }
 
 void ObservationScreen::dmyToJd() {
@@ -604,11 +647,16 @@ void ObservationScreen::passDone(const ObservationRun&, const PassResult& r) {
     showPass(r);
     if (form().option("view") == 0 && run_.options().visibility) drawHorizonView(r);
   }
-  if (r.compared) plotPass(r);
+  if (r.compared) {
+    ++compared_;
+    if (!seriesRunning_) plotPass(r);  // a series' picture holds the plan listing
+  }
   showProgress(animate);
 }
 
-void ObservationScreen::limitLines(const ObservationRun&) { drawLimitLines(); }
+void ObservationScreen::limitLines(const ObservationRun&) {
+  if (!seriesRunning_) drawLimitLines();
+}
 
 std::optional<LiveInputs> ObservationScreen::liveInputs() { return readLive(); }
 

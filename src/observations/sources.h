@@ -159,7 +159,12 @@ void ChooseSrcObs(State& s);
 // Failures: "Не найден файл\n<path>" (the source stays chosen, no file open),
 // "Введите правильно данные" for a header that is short or whose line 5 is not two integers;
 // title "Orvant7". Returns false after a message.
-bool SelectObs(State& s, SourceScreen& scr, int k);
+// With `reopen` the file is closed and opened again even when the same observatory is chosen.
+bool SelectObs(State& s, SourceScreen& scr, int k, bool reopen = false);
+// The relative path of the file that entry k of "Obs" opens with the fields as they stand in
+// `scr` (object, file number, "иная Obs", "+Good File Obs", criterion); empty for entry 0 or a
+// code or number that cannot name a file.
+std::string obsChoicePath(const SourceScreen& scr, int k);
 
 // A click on entry k (0..10) of "Tab". Sets Npl, ObsName, NSheet, ObsL, ObsB, the screen's options
 // and date fields from the table catalogue; YearBeg = the year field, the "Obs" year fields
