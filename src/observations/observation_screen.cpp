@@ -531,6 +531,7 @@ void ObservationScreen::jdToDmy() {
 }
 
 void ObservationScreen::backToJD0() {
+  form().setText("expFrom", "1");
   form().setNumber("Day", day0_);
   form().setText("Month", std::to_string(month0_));
   form().setText("Year", std::to_string(year0_));
