@@ -202,7 +202,8 @@ void ObservationScreen::runExperiment(int u, int last) {
   workbench().post(*this, [this, u, last] { runExperiment(u + 1, last); });
 }
 
-// The end of a series is announced with the experiments done and the time it took.
+// The end of a series is announced on the progress line with the experiments done and the time
+// it took (a line, not a message box: the series often ends while nobody watches).
 void ObservationScreen::endExperiments(bool completed) {
   const bool wasRunning = seriesRunning_;
   seriesRunning_ = false;
@@ -222,7 +223,6 @@ void ObservationScreen::endExperiments(bool completed) {
     backToJD0();
     if (form().checked("sound")) playEndSound(state());
   }
-  form().message(text, kTitle70);
 }
 
 void ObservationScreen::planRegression() {

@@ -268,10 +268,10 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   // whose regression gives every coefficient back as 1.
   o.tick("useTest", true);
   ASSERT_TRUE(o.press("runExp"));
-  EXPECT_EQ(d.last().rfind("Эксперименты с 1 по " + std::to_string(d.data().plan.Npt) +
-                               " выполнены за ", 0),
+  EXPECT_EQ(o.text("progress").rfind("Эксперименты с 1 по " + std::to_string(d.data().plan.Npt) +
+                                       " выполнены за ", 0),
             0u)
-      << d.last();
+      << o.text("progress");
   ASSERT_TRUE(o.press("regression"));
   for (int c = 0; c <= d.data().plan.lastColumn(); ++c)
     EXPECT_NEAR(d.data().reg.Breg[static_cast<std::size_t>(c)], 1, 1e-9) << c;
@@ -427,8 +427,8 @@ TEST(ObsPlanEndToEnd, StopEndsTheSeriesAfterTheCurrentPass) {
   // The series writes its criteria beside the listing and draws no curves over it; its end
   // is announced.
   EXPECT_EQ(count(ui::Shape::Type::Point) + count(ui::Shape::Type::Circle), 0);
-  EXPECT_EQ(d.last().rfind("Серия экспериментов остановлена на опыте 1 через ", 0), 0u)
-      << d.last();
+  EXPECT_EQ(o.text("progress").rfind("Серия экспериментов остановлена на опыте 1 через ", 0), 0u)
+      << o.text("progress");
   EXPECT_TRUE(d.data().done[1]);
   EXPECT_EQ(d.obs().text("expFrom"), "1");
   // "JD = JD0" brings the first experiment back to 1 as well as the date.
