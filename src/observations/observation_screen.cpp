@@ -42,8 +42,8 @@ const std::vector<std::string> kRowCaptions = {
 
 ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Обработка первичных данных наблюдений"), run_(s) {
-  // ---- the source and the date (the right-hand column) ----
-  group("c0", "").at(0, 3);
+  // ---- the source and the date (the left-hand column: the first things to set) ----
+  group("c0", "").at(0, 0);
   group("gSrc", "Источник").in("c0").at(0, 0);
   options("kind", "данные", {"Tab", "Obs"}, 0).in("gSrc").at(0, 0).span(1, 4).inColumns(2)
       .onChange([this] { kindChosen(); })
@@ -68,12 +68,12 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("Month", "", "1").in("gDate").at(0, 2).chars(3);
   field("Year", "", "2000").in("gDate").at(0, 4).chars(5);
   options("CalType", "календарь", {"Григорианский", "Юлианский ", "Египетский"}, 0)
-      .in("gDate").at(1, 0).span(1, 6).inColumns(2);
+      .in("gDate").at(1, 0).span(1, 6).inColumns(3);
   options("Hour0", "время от", {"0", "12   часов"}, 0).in("gDate").at(2, 0).span(1, 3)
       .inColumns(2);
   field("YearEnd", "до ... года", "2000").in("gDate").at(2, 4).chars(5);
   field("JD", "JD", "").in("gDate").at(3, 0).span(1, 2).chars(12);
-  label("dateText", "").in("gDate").at(3, 3).span(1, 3);
+  label("dateText", "").in("gDate").at(3, 3).span(1, 3).chars(20);
   button("dmyToJd", "DMY->JD", [this] { dmyToJd(); }).in("gDate").at(4, 0).span(1, 2)
       .tip("Перевести дату (день, месяц, год) в юлианскую дату");
   button("jdToDmy", "JD->DMY", [this] { jdToDmy(); }).in("gDate").at(4, 2).span(1, 2)
@@ -148,30 +148,33 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("absBsr", "", "").in("gRes").at(7, 2).chars(9).locked();
 
   group("gCmd", "").in("c2").at(1, 0);
-  button("start", "Начать", [this] { start(); }).in("gCmd").at(0, 0)
+  // The progress of a run above the commands, in a box of its own width: the window does not
+  // move as the text grows.
+  label("progress", "").in("gCmd").at(0, 0).span(1, 3).chars(44);
+  button("start", "Начать", [this] { start(); }).in("gCmd").at(1, 0)
       .tip("Начать обработку с начальной даты: проверки, файлы, цикл наблюдений");
-  button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(0, 1)
+  button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(1, 1)
       .tip("Остановить цикл после текущего наблюдения");
-  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(0, 2)
+  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(1, 2)
       .tip("Продолжить цикл со следующего наблюдения, не сбрасывая сумм");
-  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(1, 0)
+  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(2, 0)
       .tip("Обработать ровно одно наблюдение");
-  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(1, 1)
+  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(2, 1)
       .tip("Нарисовать распределения отклонений и записать отчёт Dat\\Stat*.txt");
-  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(1, 2)
+  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(2, 2)
       .tip("Очистить рисунки и нарисовать оси");
-  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(2, 0)
+  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(3, 0)
       .tip("Статистическая обработка параметров орбит (экран 6)");
-  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(2, 1)
+  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(3, 1)
       .tip("План эксперимента наблюдений (экран 13)");
-  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(3, 0)
+  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(4, 0)
       .tip("Закрыть файл обсерватории и книгу таблицы и закрыть экран");
-  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(3, 1)
+  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 1)
       .tip("Завершить программу");
-  label("progress", "").in("gCmd").at(4, 0).span(1, 3);
 
-  // ---- pictures and what they show (the left-hand column, the first a run fills) ----
-  group("gDraw", "").at(0, 0);
+  // ---- pictures and what they show (the right-hand column: on a small display the window
+  // scrolls to them; the source, the theories, the results and the commands stay in view) ----
+  group("gDraw", "").at(0, 3);
   picture("resid", "", 9.0, 6.0).in("gDraw").at(0, 0).span(1, 2);
   picture("bodies", "", 4.4, 3.8).in("gDraw").at(1, 0).span(2, 1);
   picture("dLpl", "", 4.4, 1.8).in("gDraw").at(1, 1);
