@@ -40,6 +40,7 @@ class OptimisationScreen : public ui::Screen {
 
   OptimisationScreen(State& s, ui::Workbench& wb);
   void opened() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
   void activated() override;
 
   // What the commands keep (read by tests and the batch runs).

@@ -28,6 +28,7 @@ class PlansScreen : public ui::Screen {
  public:
   PlansScreen(State& s, ui::Workbench& wb);
   void opened() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
 
   // What the commands keep (read by tests).
   const Plan& plan() const { return plan_; }

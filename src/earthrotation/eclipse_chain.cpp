@@ -228,7 +228,7 @@ std::string_view eclipseSourceName(const EclipseSettings& set) {
   return kEclTheoryNames[static_cast<int>(set.theory)];
 }
 
-EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut) {
+void eclipseUseMasses(State& s, const EclipseSettings& set) {
   const EclTheory th = set.tables ? EclTheory::Kin0p : set.theory;
   switch (th) {
     case EclTheory::New0: setMassSet(s, 1); s.gamma = gammaOfMassSet(1); break;
@@ -238,6 +238,11 @@ EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut) {
     case EclTheory::None: setMassSet(s, 3); s.gamma = gammaOfMassSet(3); break;
   }
   s.Lae = kTheoryLae;
+}
+
+EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut) {
+  const EclTheory th = set.tables ? EclTheory::Kin0p : set.theory;
+  eclipseUseMasses(s, set);
   s.Dpl[kShadow] = 0;
   s.X[kShadow] = s.Y[kShadow] = s.Z[kShadow] = 0;
   if (th == EclTheory::JPL2) {

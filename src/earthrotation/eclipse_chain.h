@@ -135,6 +135,9 @@ std::string_view eclipseSourceName(const EclipseSettings& set);
 // theory family; for JPL2 closes an open block and opens the one for JDut. For the tables the
 // workbook is opened by the caller (TabOpen). NoDate / NoFile as for eclipseStep.
 EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut);
+// The mass set, gravitational constant and astronomical unit of the source's theory, which
+// eclipseBegin applies; a screen applies them again before steps that continue a run.
+void eclipseUseMasses(State& s, const EclipseSettings& set);
 
 // One step at UT date JDut; fills `out` and the shared state (JDUT, ETUT, JDE, JDet2, JD = JDjpl
 // = JDE, the slots above, Lk/Bk of the stages, Rij[3][11], Dpl[13]). Messages of a failure go to

@@ -336,13 +336,19 @@ void EclipseScreen::start() {
   minSepJD_ = 0;
   steps_ = 0;
   clearPictures();
-  s.kStop = f.checked("startStop") ? 1 : 0;
+  s.kStop = f.checked("startStop") || firstStepOnly_ ? 1 : 0;
   loop();
 }
 
 void EclipseScreen::resume(bool oneStep) {
   if (running_) return;
-  if (!prepared_) return form().message(kMsgEclBadInput, kTitle70);
+  if (!prepared_) {
+    // Nothing started yet: the first step, or the run, starts from the date of the boxes.
+    firstStepOnly_ = oneStep;
+    start();
+    firstStepOnly_ = false;
+    return;
+  }
   direction_ = form().option("dir") == 1 ? -1 : 1;
   state().kStop = oneStep ? 1 : 0;
   loop();
@@ -352,6 +358,7 @@ void EclipseScreen::loop() {
   State& s = state();
   ui::Form& f = form();
   running_ = true;
+  eclipseUseMasses(s, set_);  // the model's own are back after every command
   struct Done {
     bool& flag;
     ~Done() { flag = false; }

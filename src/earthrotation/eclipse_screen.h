@@ -48,6 +48,7 @@ class EclipseScreen : public ui::Screen {
   EclipseSettings set_;
   EclipseStep last_;
   bool prepared_ = false;   // "Начать" succeeded: the loop may continue
+  bool firstStepOnly_ = false;  // "+ 1 шаг" before any start: start stopped after one step
   double day_ = 0;          // the current date of the stepping
   int month_ = 0, year_ = 0;
   double day0_ = 0;         // the normalised start date ("JD = JD0")

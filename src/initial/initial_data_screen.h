@@ -13,6 +13,7 @@
 // setting its hidden field "refresh" (screen 4 after "Задать скорость системе").
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ class InitialDataScreen : public ui::Screen {
   InitialDataScreen(State& s, ui::Workbench& wb);
 
   void opened() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
   void activated() override;
 
   // Ids other screens and tests use.
@@ -81,6 +83,7 @@ class InitialDataScreen : public ui::Screen {
   void showCheckDisplay();
   void drawCheck();
   OrbitCheck check_;
+  std::optional<OrbitCheckSlots> keepPair_;  // while the check's loop runs
   bool checkReady_ = false;    // a check was set up and can be continued
   bool checkRunning_ = false;  // its loop is running (a button pressed meanwhile only sets flags)
 };

@@ -4,8 +4,8 @@
 // initial state and runs it; "Остановить" sets kStop; "Продолжить " clears it and resumes from the
 // kept state; "сделать NC0 шагов" makes NC0 steps, shows them and stops. The loop runs in the
 // thread of the window and lets it process its events at every display point (every NC0 steps),
-// so the buttons work while it runs. When it stops, the table shows the current state of the two
-// bodies (the initial-data view).
+// so the buttons work while it runs. The check moves its two bodies in a copy of its own; when it
+// stops, the model's state of the two bodies is as before and the table shows the initial data.
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -119,6 +119,7 @@ void InitialDataScreen::checkStart() {
   const auto dAlfa = f.number("dAlfa");
   if (!H0 || !NC0 || !kShag || !dAlfa) return fail();
 
+  keepPair_.emplace(s, n);  // the model's state of the pair comes back when the loop ends
   OrbitCheckSetup u;
   u.n = n;
   u.c = c;
@@ -130,7 +131,10 @@ void InitialDataScreen::checkStart() {
   u.dAlfa = *dAlfa;
   u.NC0 = *NC0;
   u.kSun = f.checked("kSun") ? 0 : 1;
-  if (!beginOrbitCheck(s, check_, u)) return fail();
+  if (!beginOrbitCheck(s, check_, u)) {
+    keepPair_.reset();
+    return fail();
+  }
   checkReady_ = true;
 
   f.setNumber("chkAlfaP", check_.AlfaPt, 6);
@@ -151,6 +155,7 @@ void InitialDataScreen::checkContinue() {
   state().kStop = 0;
   if (checkRunning_) return;  // the running check goes on by itself
   if (!checkReady_) return form().message(kMsgBadData, kTitle7);
+  keepPair_.emplace(state(), check_.n);
   runCheck();
 }
 
@@ -163,6 +168,7 @@ void InitialDataScreen::checkSteps() {
   check_.NC0 = *NC0;
   if (checkRunning_) return;  // the running check makes NC0 more steps and stops
   if (!checkReady_) return form().message(kMsgBadData, kTitle7);
+  keepPair_.emplace(state(), check_.n);
   runCheck();
 }
 
@@ -191,6 +197,7 @@ void InitialDataScreen::runCheck() {
     }
   }
   checkRunning_ = false;
+  keepPair_.reset();
   switchToInitialView();
 }
 

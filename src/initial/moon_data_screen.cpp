@@ -332,6 +332,7 @@ void MoonDataScreen::checkStart() {
   const auto kShag = countOf(f, "kShag");
   const auto dAlfa = f.number("dAlfa");
   if (!H0 || !NC0 || !kShag || !dAlfa) return fail();
+  const OrbitCheckSlots keep(s, 11);  // the model's state of the pair comes back at the end
   OrbitCheckSetup u;
   u.n = 11;
   u.c = 13;
@@ -374,6 +375,7 @@ void MoonDataScreen::checkContinue() {
   state().kStop = 0;
   if (checkRunning_) return;
   if (!checkReady_) return form().message(kMsgBadSetup, kTitle7);
+  const OrbitCheckSlots keep(state(), check_.n);
   runCheck();
 }
 

@@ -31,6 +31,7 @@ class MoonDataScreen : public ui::Screen {
   MoonDataScreen(State& s, ui::Workbench& wb);
 
   void opened() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
   void activated() override;
 
   // The theories of the option "theory", in order.

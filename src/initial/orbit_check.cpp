@@ -312,4 +312,21 @@ unsigned orbitCheckStep(State& s, OrbitCheck& k) {
   return ev;
 }
 
+OrbitCheckSlots::OrbitCheckSlots(State& s, int n) : s_(s), slot_{0, n}, Icen_(s.Icen) {
+  for (int j = 0; j < 2; ++j) {
+    const int i = slot_[j];
+    const double v[6] = {s.X[i], s.Y[i], s.Z[i], s.VX[i], s.VY[i], s.VZ[i]};
+    std::copy(v, v + 6, kept_[j]);
+  }
+}
+
+OrbitCheckSlots::~OrbitCheckSlots() {
+  for (int j = 0; j < 2; ++j) {
+    const int i = slot_[j];
+    s_.X[i] = kept_[j][0], s_.Y[i] = kept_[j][1], s_.Z[i] = kept_[j][2];
+    s_.VX[i] = kept_[j][3], s_.VY[i] = kept_[j][4], s_.VZ[i] = kept_[j][5];
+  }
+  s_.Icen = Icen_;
+}
+
 }  // namespace orvant

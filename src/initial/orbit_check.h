@@ -103,6 +103,24 @@ bool beginOrbitCheck(State& s, OrbitCheck& k, const OrbitCheckSetup& u);
 // Returns the events (OrbitCheckEvent).
 unsigned orbitCheckStep(State& s, OrbitCheck& k);
 
+// beginOrbitCheck and the steps move the body n and its centre through slots 0 and n of the
+// model's X..VZ (for the drawing), and a screen may take Icen for the pair. A screen holds one of
+// these over each command of the check: the model's state of the two slots and Icen are put back
+// when the command ends (the check goes on from its own copy, OrbitCheck::S).
+class OrbitCheckSlots {
+ public:
+  OrbitCheckSlots(State& s, int n);
+  ~OrbitCheckSlots();
+  OrbitCheckSlots(const OrbitCheckSlots&) = delete;
+  OrbitCheckSlots& operator=(const OrbitCheckSlots&) = delete;
+
+ private:
+  State& s_;
+  int slot_[2];
+  double kept_[2][6];
+  int32 Icen_;
+};
+
 // The two-body derivative of S: velocities, then the Newtonian accelerations of the centre
 // (times kSun) and of the body. The distance is returned in R.
 void twoBodyDerivative(const State& s, const OrbitCheck& k, const std::array<double, 12>& S,

@@ -27,6 +27,7 @@ class SystemVelocityScreen : public ui::Screen {
   SystemVelocityScreen(State& s, ui::Workbench& wb);
 
   void activated() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
 
   // Ecliptic components of a motion of speed v (km/s) toward the longitude alfa and latitude betta
   // (degrees, turned into radians with the program's kUgol), reversed when `reversed`.

@@ -192,6 +192,12 @@ bool AberrationScreen::placeNow() {
   in_ = *in;
   r_ = r;
   placed_ = true;
+  const State& s = state();
+  const auto rest = [&s](int i) {
+    return Rest{s.X0[i], s.Y0[i], s.Z0[i], s.VX0[i], s.VY0[i], s.VZ0[i]};
+  };
+  restEarth_ = rest(3);
+  restObject_ = rest(in->Npl);
   showPlacement();
   if (form().option("kind") == 0) drawConstruction();
   return true;
@@ -203,6 +209,13 @@ bool AberrationScreen::iterateNow() {
   if (!in) return false;
   AberrationInputs use = *in;
   use.Npl = in_.Npl;  // the object of the placement
+  State& s = state();
+  const auto put = [&s](int i, const Rest& r) {
+    s.X0[i] = r.X0, s.Y0[i] = r.Y0, s.Z0[i] = r.Z0;
+    s.VX0[i] = r.VX0, s.VY0[i] = r.VY0, s.VZ0[i] = r.VZ0;
+  };
+  put(3, restEarth_);
+  put(use.Npl, restObject_);
   if (!iterateAberration(state(), use, r_)) {
     form().message(kMsgAberrationFailed, kTitle7);
     return false;

@@ -49,6 +49,12 @@ class AberrationScreen : public ui::Screen {
   AberrationInputs in_;
   AberrationResult r_;
   bool placed_ = false;
+  // The rest-frame state of the placement (X0..VZ0 of the Earth and of the object): the
+  // iterations start from it; the model's own X0.. are given back after every command.
+  struct Rest {
+    double X0, Y0, Z0, VX0, VY0, VZ0;
+  };
+  Rest restEarth_{}, restObject_{};
   double JD0_ = 0;
   double Day1_ = 1.5;
   int32 Month1_ = 1, Year1_ = 2000;

@@ -400,9 +400,10 @@ void ObsPlanScreen::addRecord() {
 
 void ObsPlanScreen::toScreen22() {
   if (!readBoxes()) return;
+  // Screen 10 creates screen 22 unseen for its defaults; the copy needs the screen open.
   auto* scr = dynamic_cast<ephemeris::PlanetPerturbationScreen*>(
       workbench().created(kPlanetPertScreenNo));
-  if (!scr) return form().message(kMsgLoadForm22, kTitle7);
+  if (!scr || !scr->form().shown()) return form().message(kMsgLoadForm22, kTitle7);
   if (!scr->copyOptimum(objectNumber(), plan_.pertNo, perturbationCoefficients(plan_.v)))
     form().message(kMsgLoadForm22, kTitle7);
 }

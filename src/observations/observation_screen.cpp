@@ -42,8 +42,8 @@ const std::vector<std::string> kRowCaptions = {
 
 ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Обработка первичных данных наблюдений"), run_(s) {
-  // ---- the source and the date (the right-hand column) ----
-  group("c0", "").at(0, 3);
+  // ---- the source and the date (the left-hand column: the first things to set) ----
+  group("c0", "").at(0, 0);
   group("gSrc", "Источник").in("c0").at(0, 0);
   options("kind", "данные", {"Tab", "Obs"}, 0).in("gSrc").at(0, 0).span(1, 4).inColumns(2)
       .onChange([this] { kindChosen(); })
@@ -68,12 +68,12 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("Month", "", "1").in("gDate").at(0, 2).chars(3);
   field("Year", "", "2000").in("gDate").at(0, 4).chars(5);
   options("CalType", "календарь", {"Григорианский", "Юлианский ", "Египетский"}, 0)
-      .in("gDate").at(1, 0).span(1, 6).inColumns(2);
+      .in("gDate").at(1, 0).span(1, 6).inColumns(3);
   options("Hour0", "время от", {"0", "12   часов"}, 0).in("gDate").at(2, 0).span(1, 3)
       .inColumns(2);
   field("YearEnd", "до ... года", "2000").in("gDate").at(2, 4).chars(5);
   field("JD", "JD", "").in("gDate").at(3, 0).span(1, 2).chars(12);
-  label("dateText", "").in("gDate").at(3, 3).span(1, 3);
+  label("dateText", "").in("gDate").at(3, 3).span(1, 3).chars(20);
   button("dmyToJd", "DMY->JD", [this] { dmyToJd(); }).in("gDate").at(4, 0).span(1, 2)
       .tip("Перевести дату (день, месяц, год) в юлианскую дату");
   button("jdToDmy", "JD->DMY", [this] { jdToDmy(); }).in("gDate").at(4, 2).span(1, 2)
@@ -148,30 +148,33 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("absBsr", "", "").in("gRes").at(7, 2).chars(9).locked();
 
   group("gCmd", "").in("c2").at(1, 0);
-  button("start", "Начать", [this] { start(); }).in("gCmd").at(0, 0)
+  // The progress of a run above the commands, in a box of its own width: the window does not
+  // move as the text grows.
+  label("progress", "").in("gCmd").at(0, 0).span(1, 3).chars(44);
+  button("start", "Начать", [this] { start(); }).in("gCmd").at(1, 0)
       .tip("Начать обработку с начальной даты: проверки, файлы, цикл наблюдений");
-  button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(0, 1)
+  button("stop", "Остановить", [this] { stopRun(); }).in("gCmd").at(1, 1)
       .tip("Остановить цикл после текущего наблюдения");
-  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(0, 2)
+  button("continue", "Продолжить", [this] { resumeRun(); }).in("gCmd").at(1, 2)
       .tip("Продолжить цикл со следующего наблюдения, не сбрасывая сумм");
-  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(1, 0)
+  button("step", "Сделать 1 шаг", [this] { oneStep(); }).in("gCmd").at(2, 0)
       .tip("Обработать ровно одно наблюдение");
-  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(1, 1)
+  button("stat", "++Статистика", [this] { statisticsReport(); }).in("gCmd").at(2, 1)
       .tip("Нарисовать распределения отклонений и записать отчёт Dat\\Stat*.txt");
-  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(1, 2)
+  button("clear", "Очистить рисунки", [this] { clearPictures(); }).in("gCmd").at(2, 2)
       .tip("Очистить рисунки и нарисовать оси");
-  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(2, 0)
+  button("toStat", "К статистике", [this] { navigate(kStatisticsScreen); }).in("gCmd").at(3, 0)
       .tip("Статистическая обработка параметров орбит (экран 6)");
-  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(2, 1)
+  button("toPlan", "План * ", [this] { navigate(kPlanScreen); }).in("gCmd").at(3, 1)
       .tip("План эксперимента наблюдений (экран 13)");
-  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(3, 0)
+  button("closeForm", "Закрыть форму", [this] { closeScreen(); }).in("gCmd").at(4, 0)
       .tip("Закрыть файл обсерватории и книгу таблицы и закрыть экран");
-  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(3, 1)
+  button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 1)
       .tip("Завершить программу");
-  label("progress", "").in("gCmd").at(4, 0).span(1, 3);
 
-  // ---- pictures and what they show (the left-hand column, the first a run fills) ----
-  group("gDraw", "").at(0, 0);
+  // ---- pictures and what they show (the right-hand column: on a small display the window
+  // scrolls to them; the source, the theories, the results and the commands stay in view) ----
+  group("gDraw", "").at(0, 3);
   picture("resid", "", 9.0, 6.0).in("gDraw").at(0, 0).span(1, 2);
   picture("bodies", "", 4.4, 3.8).in("gDraw").at(1, 0).span(2, 1);
   picture("dLpl", "", 4.4, 1.8).in("gDraw").at(1, 1);
@@ -302,6 +305,7 @@ void ObservationScreen::showSourceScreen(const SourceScreen& scr) {
   f.setText("Year", std::to_string(scr.year));
   f.setText("Month", std::to_string(scr.month));
   f.setNumber("Day", scr.day);
+  if (scr.yearEnd != 0) f.setText("YearEnd", std::to_string(scr.yearEnd));
   if (scr.obsYear1 != 0 || scr.obsYear2 != 0) {
     f.setText("obsYear1", std::to_string(scr.obsYear1));
     f.setText("obsYear2", std::to_string(scr.obsYear2));
@@ -424,6 +428,7 @@ void ObservationScreen::start() {
     return;
   }
   State& s = state();
+  if (!openChosenObservatory()) return;
   s.FileNo = form().text("FileNo");
   s.GoodNo = form().text("GoodNo");
   const ReductionInputs in = readInputs();
@@ -433,7 +438,48 @@ void ObservationScreen::start() {
   year0_ = in.Year;
   form().setNumber("JD", run_.JDep(), 4);
   for (auto& p : last_) p.set = false;
-  runLoop();
+  clearResults();
+  const LoopEnd end = runLoop();
+  if ((end == LoopEnd::SourceEnded || end == LoopEnd::YearPassed) && compared_ == 0)
+    form().message("Не найдено ни одного наблюдения с " + screenNumber(in.Day) + "." +
+                       std::to_string(in.Month) + "." + std::to_string(in.Year) + " по " +
+                       std::to_string(in.YearEnd) + " год",
+                   kTitle70);
+}
+
+// "Начать" on an observatory series reads from the first record of the file that the fields
+// name now. A changed object, file number or "иная Obs" code (or a file that failed to open)
+// is opened as a new choice of the observatory opens it, its first year becoming the start
+// date; the same file, stopped or read to its end, is opened again at its first record.
+bool ObservationScreen::openChosenObservatory() {
+  State& s = state();
+  const int k = form().option("obs");
+  if (s.SrcKind != "Obs" || k <= 0) return true;
+  SourceScreen scr = readSourceScreen();
+  if (scr.objectNo == 3) return true;  // the Earth: refused by the run ("Землю не наблюдали")
+  if (s.kObsOpen == 0 || obsChoicePath(scr, k) != s.ObsPath) {
+    const bool ok = SelectObs(s, scr, k, true);
+    showSourceScreen(scr);
+    return ok;
+  }
+  if (!ObsRewind(s)) return false;
+  s.kStop = 0;
+  return true;
+}
+
+// The results of the last run go before a new one starts, so that no old value stands beside
+// the new run's.
+void ObservationScreen::clearResults() {
+  ui::Form& f = form();
+  for (const char* id : {"Nok", "Npos", "Nneg", "dRval", "dLval", "dBval", "dLmean", "dBmean",
+                         "dRsrVal", "absLsr", "absBsr", "kW", "Agor", "Hgor", "ETUT", "progress",
+                         "dateText"})
+    f.setText(id, "");
+  for (int k = 0; k < kRowCount; ++k) {
+    f.setCell("rows", k, 0, "");
+    f.setCell("rows", k, 1, "");
+  }
+  compared_ = 0;
 }
 
 void ObservationScreen::stopRun() { run_.requestStop(); }
@@ -448,13 +494,14 @@ void ObservationScreen::oneStep() {
   if (!run_.running()) runLoop();
 }
 
-void ObservationScreen::runLoop() {
+LoopEnd ObservationScreen::runLoop() {
   clockStart_ = ui::clockSeconds();
   passesAtStart_ = run_.passes();
   lastShown_ = -1;
-  run_.loop(*this);
+  const LoopEnd end = run_.loop(*this);
   showPass(run_.last());
   showProgress(true);
+  return end;
 }
 
 void ObservationScreen::dmyToJd() {
@@ -487,6 +534,7 @@ void ObservationScreen::jdToDmy() {
 }
 
 void ObservationScreen::backToJD0() {
+  form().setText("expFrom", "1");
   form().setNumber("Day", day0_);
   form().setText("Month", std::to_string(month0_));
   form().setText("Year", std::to_string(year0_));
@@ -603,11 +651,16 @@ void ObservationScreen::passDone(const ObservationRun&, const PassResult& r) {
     showPass(r);
     if (form().option("view") == 0 && run_.options().visibility) drawHorizonView(r);
   }
-  if (r.compared) plotPass(r);
+  if (r.compared) {
+    ++compared_;
+    if (!seriesRunning_) plotPass(r);  // a series' picture holds the plan listing
+  }
   showProgress(animate);
 }
 
-void ObservationScreen::limitLines(const ObservationRun&) { drawLimitLines(); }
+void ObservationScreen::limitLines(const ObservationRun&) {
+  if (!seriesRunning_) drawLimitLines();
+}
 
 std::optional<LiveInputs> ObservationScreen::liveInputs() { return readLive(); }
 

@@ -24,6 +24,7 @@
 
 namespace orvant {
 
+struct ObsPlan;
 inline constexpr int kObservationScreen = 10;
 
 class ObservationScreen : public ui::Screen, private ReductionObserver {
@@ -54,7 +55,9 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
   void stopRun();
   void resumeRun();
   void oneStep();
-  void runLoop();
+  LoopEnd runLoop();
+  bool openChosenObservatory();
+  void clearResults();
   void dmyToJd();
   void jdToDmy();
   void backToJD0();
@@ -94,7 +97,10 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
   void planListing();           // the second hidden field "planListHidden"
   void planetChosen();          // the planet theory chosen: the epochs and screen 13's box
   void planText(double units, const std::string& text, double xCm = 0, ui::Color c = ui::kBlack);
+  std::string planIgnored(const ObsPlan& plan) const;  // why a series would not vary, or ""
   bool seriesRunning_ = false;
+  int seriesFirst_ = 1;
+  double seriesStart_ = 0;
 
   // ---- ReductionObserver ----
   PassOptions passOptions() override;
@@ -113,6 +119,7 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
   // Progress between passes.
   double clockStart_ = 0, lastShown_ = -1;
   long passesAtStart_ = 0;
+  long compared_ = 0;  // observations compared since "Начать"
   // The last point of each plotted series (joined by lines).
   struct LastPoint {
     double x = 0, y = 0;

@@ -9,6 +9,7 @@
 //
 // The texts on the residual picture stand at heights counted in listing units below the top edge
 // of the picture; one unit is two lines of text.
+#include <algorithm>
 #include <cmath>
 
 #include "design/plans_workbench.h"
@@ -18,6 +19,7 @@
 #include "observations/obs_plan.h"
 #include "observations/obs_plan_screen.h"
 #include "observations/observation_screen.h"
+#include "ui/clock.h"
 #include "ui/form.h"
 #include "ui/workbench.h"
 
@@ -97,7 +99,11 @@ void ObservationScreen::runExperiments() {
     design::Criterion Y{};
     double Yopt = 0;
     design::standardTest(plan.plan, Y, Yopt);
+    seriesRunning_ = true;
+    seriesFirst_ = first;
+    seriesStart_ = ui::clockSeconds();
     for (int u = first; u <= last; ++u) {
+      run_.experiments().current = u;
       const auto uu = static_cast<std::size_t>(u);
       plan.Yexp[uu] = Y[uu];
       plan.done[uu] = true;
@@ -109,11 +115,19 @@ void ObservationScreen::runExperiments() {
   }
 
   // The checks and readings of "Начать".
+  if (!planScreen->readBoxes()) return;
+  if (const std::string why = planIgnored(plan); !why.empty())
+    return form().message(why, kTitle70);
+  if (!openChosenObservatory()) return;
   s.FileNo = form().text("FileNo");
   s.GoodNo = form().text("GoodNo");
-  if (!planScreen->readBoxes()) return;
   const ReductionInputs in = readInputs();
-  if (!run_.start(in, *this)) return;
+  seriesRunning_ = true;  // the series' picture holds the listing and the criteria only
+  if (!run_.start(in, *this)) {
+    seriesRunning_ = false;
+    return;
+  }
+  clearResults();
   day0_ = in.Day;
   month0_ = in.Month;
   year0_ = in.Year;
@@ -125,8 +139,34 @@ void ObservationScreen::runExperiments() {
     r.fill(0);
     for (std::size_t j = 1; j <= 10; ++j) r[j] = row[j];
   }
-  seriesRunning_ = true;
+  seriesFirst_ = first;
+  seriesStart_ = ui::clockSeconds();
   workbench().post(*this, [this, first, last] { runExperiment(first, last); });
+}
+
+// The experiments of a plan differ only where the pass takes the plan's parameters: the orbit
+// parameters go only into the planet theory "План" (for the Sun observed, into the Earth; for
+// the Moon, into the Moon), the coefficients of a perturbation plan only into the periodic
+// perturbations of the observed planet ("+dLp"; the Earth's, "+dLzl", when the Sun is
+// observed). Any other setting would give every experiment the same criterion. Empty: the
+// plan is read by the pass.
+std::string ObservationScreen::planIgnored(const ObsPlan& plan) const {
+  const ui::Form& f = form();
+  if (!plan.pert) {
+    if (f.option("planet") == 2) return {};
+    return "Опыты плана меняют параметры орбиты только в теории \"План\": выберите \"План\" "
+           "в группе \"параметры орбит планет (p)\"";
+  }
+  const int N = integerOf(num("Npl"));
+  if (N == 0) {
+    if (f.checked("dLzl")) return {};
+    return "Опыты плана возмущений меняют коэффициенты возмущений Земли: отметьте \"+dLzl\"";
+  }
+  if (N == 1 || N == 2 || N == 4) {
+    if (f.checked("dLp")) return {};
+    return "Опыты плана возмущений меняют коэффициенты возмущений планеты: отметьте \"+dLp\"";
+  }
+  return "План возмущений есть только для Солнца (Земли), Меркурия, Венеры и Марса";
 }
 
 void ObservationScreen::runExperiment(int u, int last) {
@@ -162,13 +202,27 @@ void ObservationScreen::runExperiment(int u, int last) {
   workbench().post(*this, [this, u, last] { runExperiment(u + 1, last); });
 }
 
+// The end of a series is announced on the progress line with the experiments done and the time
+// it took (a line, not a message box: the series often ends while nobody watches).
 void ObservationScreen::endExperiments(bool completed) {
+  const bool wasRunning = seriesRunning_;
   seriesRunning_ = false;
+  const int lastDone = run_.experiments().current;
   run_.experiments().current = 0;
-  if (!completed) return;
-  backToJD0();
-  form().setText("expFrom", "1");
-  if (form().checked("sound")) playEndSound(state());
+  if (!wasRunning) return;
+  const long secs = std::lround(std::max(0.0, ui::clockSeconds() - seriesStart_));
+  const std::string took = (secs >= 60 ? std::to_string(secs / 60) + " мин " : std::string()) +
+                           std::to_string(secs % 60) + " с";
+  const std::string text =
+      completed ? "Эксперименты с " + std::to_string(seriesFirst_) + " по " +
+                      std::to_string(lastDone) + " выполнены за " + took
+                : "Серия экспериментов остановлена на опыте " + std::to_string(lastDone) +
+                      " через " + took;
+  form().setText("progress", text);
+  if (completed) {
+    backToJD0();
+    if (form().checked("sound")) playEndSound(state());
+  }
 }
 
 void ObservationScreen::planRegression() {
@@ -241,6 +295,10 @@ void ObservationScreen::planListing() {
   const ObsPlan& plan = planScreen->plan();
   const ObsPlanValues& v = plan.v;
   const double MK = state().MK;
+  // The listing starts on a clear picture: the curves of earlier runs would run through it.
+  form().canvas("resid").clear();
+  for (auto& p : last_) p.set = false;
+  drawAxes();
   planText(0, plan.description);
   planText(1, "Данные оптимизированы с " + screenNumber(plan.dates.Day) + "." +
                   std::to_string(plan.dates.Month) + "." + std::to_string(plan.dates.Year) +

@@ -342,7 +342,26 @@ void ChooseSrcObs(State& s) {
   s.ObsName.clear();
 }
 
-bool SelectObs(State& s, SourceScreen& scr, int k) {
+// The code of observatory entry k: the catalogue's, or the field "иная Obs" for entry 7; empty
+// for entry 0 and for a code that cannot be part of a file name.
+static std::string observatoryCode(const SourceScreen& scr, int k) {
+  if (k <= 0 || k >= static_cast<int>(kObsCatalogue.size())) return {};
+  std::string name =
+      k == 7 ? std::string(trimBlanks(scr.otherObs)) : std::string(kObsCatalogue[k].name);
+  if (name.find_first_of("/\\") != std::string::npos) return {};
+  return name;
+}
+
+std::string obsChoicePath(const SourceScreen& scr, int k) {
+  const std::string name = observatoryCode(scr, k);
+  if (name.empty() || !allDigits(scr.fileNo)) return {};
+  const std::string npl = std::to_string(scr.objectNo);
+  return scr.goodFileObs
+             ? paths::goodObsFile(name, npl, scr.fileNo, scr.criterion == ObsCriterion::dR)
+             : paths::obsFile(name, npl, scr.fileNo);
+}
+
+bool SelectObs(State& s, SourceScreen& scr, int k, bool reopen) {
   if (k < 0 || k >= static_cast<int>(kObsCatalogue.size()) || !allDigits(scr.fileNo)) {
     s.report(kMsgObsBadInput, kTitle7);
     return false;
@@ -356,8 +375,8 @@ bool SelectObs(State& s, SourceScreen& scr, int k) {
   const std::string old = s.ObsName;
   std::string name;
   if (k > 0) {
-    name = k == 7 ? std::string(trimBlanks(scr.otherObs)) : std::string(kObsCatalogue[k].name);
-    if (name.empty() || name.find_first_of("/\\") != std::string::npos) {
+    name = observatoryCode(scr, k);
+    if (name.empty()) {
       s.report(kMsgObsBadInput, kTitle7);
       return false;
     }
@@ -370,7 +389,7 @@ bool SelectObs(State& s, SourceScreen& scr, int k) {
   s.FileNo = scr.fileNo;
   s.GoodNo = s.FileNo;
   scr.goodNo = s.GoodNo;
-  if (k > 0 && name == old && s.kObsOpen != 0) return true;
+  if (k > 0 && name == old && s.kObsOpen != 0 && !reopen) return true;
   const std::string path = scr.goodFileObs ? goodInputPath(s, scr.criterion) : obsFilePath(s);
   ObsClose(s);
   if (k == 0) return true;
@@ -428,8 +447,11 @@ bool SelectTab(State& s, SourceScreen& scr, int k) {
   s.MonthNab = s.Month;
   s.DayNab = s.Day;
   s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
-  if (!TabEval(s, false)) return false;
+  // The correction at the start date; an object the table does not compute is named when a run
+  // asks for it, not here.
+  if (!TabEvalObjects(s, {s.Npl}, false)) return false;
   s.CorrTab0 = s.CorrTab;
+  scr.yearEnd = scr.obsYear2;  // a run ends with the table's span, not at a far year
   if (name == "AlKhwarizmi" && scr.precTab) s.CorrTab0 = s.CorrTab0 - s.Prec * 15 / 100 / 3600;
   s.kStop = 0;
   s.kEnd = 0;

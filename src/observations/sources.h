@@ -142,6 +142,7 @@ struct SourceScreen {
   double obsL = 0, obsB = 0;    // the ObsL, ObsB fields (also copied to State::ObsL, ObsB)
   std::string goodNo = "41";    // the field beside "++File Bad, Good №" (State::GoodNo)
   int obsYear1 = 0, obsYear2 = 0;  // the two "Obs" year fields
+  int yearEnd = 0;              // "до ... года" when a choice sets it (a table: its last year)
 };
 
 // The option "Tab" of "данные": closes an open observatory file, SrcKind = "Tab", ObsName empty.
@@ -158,7 +159,12 @@ void ChooseSrcObs(State& s);
 // Failures: "Не найден файл\n<path>" (the source stays chosen, no file open),
 // "Введите правильно данные" for a header that is short or whose line 5 is not two integers;
 // title "Orvant7". Returns false after a message.
-bool SelectObs(State& s, SourceScreen& scr, int k);
+// With `reopen` the file is closed and opened again even when the same observatory is chosen.
+bool SelectObs(State& s, SourceScreen& scr, int k, bool reopen = false);
+// The relative path of the file that entry k of "Obs" opens with the fields as they stand in
+// `scr` (object, file number, "иная Obs", "+Good File Obs", criterion); empty for entry 0 or a
+// code or number that cannot name a file.
+std::string obsChoicePath(const SourceScreen& scr, int k);
 
 // A click on entry k (0..10) of "Tab". Sets Npl, ObsName, NSheet, ObsL, ObsB, the screen's options
 // and date fields from the table catalogue; YearBeg = the year field, the "Obs" year fields
@@ -249,13 +255,16 @@ bool TabIsOpen(const State& s);
 // Lk[Npl], Bk[Npl] by the cell map. JD (the date of the step) and JDep (the start date) serve the
 // Almagest's computed CorrTab and, with precTab, the precession option:
 //   PrecShift = (JD - JDep)*5025/36525/3600;  Lk[Npl] = Lk[Npl] - CorrTab + CorrTab0 + PrecShift.
-// A table without a cell map, or an object the table does not serve, leaves Lk, Bk unchanged
-// (true). Failure (a cell that is not a number, a missing worksheet, an engine that died twice):
-// kStop = 1, "Ошибка вычислений в таблицах<ObsName>" (title "Orvant7.0"), false. An engine that
-// died is restarted once and the workbook reopened before the message is given.
+// An object the table does not compute (a table without a cell map computes none): kStop = 1,
+// "Таблица <ObsName> не вычисляет объект <Npl> (<name>)", false, Lk, Bk unchanged. Failure (a
+// cell that is not a number, a missing worksheet, an engine that died twice): kStop = 1,
+// "Ошибка вычислений в таблицах <ObsName>" and on a second line "объект <Npl> (<name>)" (title
+// "Orvant7.0"), false. An engine that died is restarted once and the workbook reopened before
+// the message is given.
 bool TabEval(State& s, bool precTab = false);
 // The same for several objects at the same date, still one exchange (screen 16 reads the Sun and
-// the observed body together). Sets Lk[i], Bk[i] of each object served.
+// the observed body together). Sets Lk[i], Bk[i] of each object served; an object the table
+// does not compute is passed over (Lk, Bk unchanged), a table without a cell map reads nothing.
 bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab = false);
 
 // A date as a table evaluation writes it: State's YearNab, MonthNab, DayNab, HourNab.

@@ -166,9 +166,14 @@ bool numberOf(const CellValue& v, double& x) {
   return false;
 }
 
-bool calcFailure(State& s) {
+// "Ошибка вычислений в таблицах <table>", with the object on a second line when one object
+// was asked for.
+bool calcFailure(State& s, int object = -1) {
   s.kStop = 1;
-  s.report(std::string(kMsgTabCalc) + s.ObsName, kTitle70);
+  std::string text = std::string(kMsgTabCalc) + " " + s.ObsName;
+  if (object >= 0)
+    text += "\nобъект " + std::to_string(object) + " (" + std::string(objectName(s, object)) + ")";
+  s.report(text, kTitle70);
   return false;
 }
 
@@ -332,14 +337,15 @@ bool TabPrefetched(const State& s, const TabDate& date, const std::vector<int>& 
 }
 
 bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
-  if (!TabIsOpen(s)) return calcFailure(s);
+  const int one = objects.size() == 1 ? objects[0] : -1;  // the object a failure names
+  if (!TabIsOpen(s)) return calcFailure(s, one);
   const TabCellMap* map = tabCellMap(s.ObsName);
   if (!map) {
     s.CorrTab = 0;
     return true;
   }
   TabRequest rq;
-  if (!tabRequest(s, *map, tabDateNow(s), objects, rq)) return calcFailure(s);
+  if (!tabRequest(s, *map, tabDateNow(s), objects, rq)) return calcFailure(s, one);
   const std::vector<CellRef>& reads = rq.reads;
   const std::vector<TabRequest::Wanted>& wanted = rq.wanted;
   const bool corrRead = rq.corrRead;
@@ -362,9 +368,9 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
       else
         tb.book = 0;
     }
-    if (st != SheetStatus::Ok) return calcFailure(s);
+    if (st != SheetStatus::Ok) return calcFailure(s, one);
   }
-  if (values.size() != reads.size()) return calcFailure(s);
+  if (values.size() != reads.size()) return calcFailure(s, one);
 
   double corr = 0;
   if (map->corr == TabCellMap::Corr::Almagest) {
@@ -372,20 +378,20 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
     // per century; 3.9 degrees at the start date.
     corr = 3.9 + (s.JD - s.JDep) / 36525;
   } else if (corrRead && !numberOf(values[0], corr)) {
-    return calcFailure(s);
+    return calcFailure(s, one);
   }
   const double precShift = (s.JD - s.JDep) * 5025 / 36525 / 3600;
   std::vector<std::pair<double, double>> results;
   for (const TabRequest::Wanted& w : wanted) {
     double l = 0, b = 0;
-    if (!numberOf(values[w.l], l)) return calcFailure(s);
+    if (!numberOf(values[w.l], l)) return calcFailure(s, w.object);
     if (w.cells->hasB) {
-      if (!numberOf(values[w.b], b)) return calcFailure(s);
+      if (!numberOf(values[w.b], b)) return calcFailure(s, w.object);
       b /= w.cells->bDivisor;
       if (w.cells->hasSouthFlag) {
         const CellValue& f = values[w.flag];
         if (f.kind == CellValue::Kind::Error || f.kind == CellValue::Kind::NoSheet)
-          return calcFailure(s);
+          return calcFailure(s, w.object);
         std::string_view t = f.text;
         while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
         while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
@@ -405,6 +411,18 @@ bool TabEvalObjects(State& s, const std::vector<int>& objects, bool precTab) {
   return true;
 }
 
-bool TabEval(State& s, bool precTab) { return TabEvalObjects(s, {s.Npl}, precTab); }
+bool TabEval(State& s, bool precTab) {
+  const TabCellMap* map = tabCellMap(s.ObsName);
+  const int N = s.Npl;
+  if (TabIsOpen(s) &&
+      (!map || N < 0 || N >= static_cast<int>(map->objects.size()) || !map->objects[N].served)) {
+    s.kStop = 1;
+    s.report("Таблица " + s.ObsName + " не вычисляет объект " + std::to_string(N) + " (" +
+                 std::string(objectName(s, N)) + ")",
+             kTitle70);
+    return false;
+  }
+  return TabEvalObjects(s, {N}, precTab);
+}
 
 }  // namespace orvant

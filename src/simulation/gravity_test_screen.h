@@ -28,6 +28,7 @@ class GravityTestScreen : public ui::Screen {
  public:
   GravityTestScreen(State& s, ui::Workbench& wb);
   void opened() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
   void activated() override;
 
   void placeBodies();       // "Задать положение 2-х планет"

@@ -35,6 +35,7 @@ class RunScreen : public ui::Screen, private RunObserver {
   RunScreen(State& s, ui::Workbench& wb);
 
   void opened() override;
+  bool keepsModel() const override { return false; }  // this screen sets the model
   void activated() override;
   // Closing the window during a run stops it as "Остановить" does (a plan series ends too).
   void stopLoop() override { stopRun(); }

@@ -94,6 +94,10 @@ class Screen {
   // Runs when the screen becomes the active one: shown by show(n) (also the first time, after
   // opened()) or brought to the front by the user while another screen was active.
   virtual void activated() {}
+  // True for a screen whose commands compute with masses, constants or body states of their own
+  // in the shared State: the workbench gives the model its own data back when such a command
+  // returns (model/model_data.h). The screens that exist to set the model return false.
+  virtual bool keepsModel() const { return true; }
   // Stops the screen's running loop as its stop command does; close() calls it when the window
   // closes during a loop. The default sets kStop = 1 (the loop ends at its next display point).
   virtual void stopLoop();

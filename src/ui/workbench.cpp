@@ -1,5 +1,8 @@
 #include "ui/workbench.h"
 
+#include <optional>
+
+#include "model/model_data.h"
 #include "model/state.h"
 
 namespace orvant::ui {
@@ -77,6 +80,18 @@ void Workbench::close(int number) {
 
 void Workbench::run(Screen& screen, const Command& command) {
   if (!command || quitting_) return;
+  const bool keeps = screen.keepsModel();
+  const bool keeping = keeps && modelLive_;   // the outermost command that keeps the model
+  const bool nestedSetter = !keeps && !modelLive_;
+  std::optional<ModelData> working;            // the keeping command's values, set aside
+  if (keeping) {
+    model_ = std::make_unique<ModelData>(keepModel(state_));
+    modelLive_ = false;
+  } else if (nestedSetter) {
+    working = keepModel(state_);
+    restoreModel(state_, *model_);
+    modelLive_ = true;
+  }
   ++depth_;
   MessageSink* const previous = state_.sink;
   if (screen.hasForm()) state_.sink = &screen.form();
@@ -86,6 +101,14 @@ void Workbench::run(Screen& screen, const Command& command) {
     if (screen.hasForm() && !quitting_) screen.form().message(e.what(), kTitle7);
   }
   state_.sink = previous;
+  if (keeping) {
+    restoreModel(state_, *model_);
+    modelLive_ = true;
+  } else if (nestedSetter) {
+    *model_ = keepModel(state_);
+    restoreModel(state_, *working);
+    modelLive_ = false;
+  }
   --depth_;
   if (depth_ == 0) drain();
 }

@@ -7,7 +7,9 @@
 //
 // Every command (a button, a changed value, a mouse click, a hook) runs through run(): while it runs,
 // State::sink is the screen's form (library messages appear as its message boxes), and an exception
-// that escapes it becomes a message box instead of ending the program.
+// that escapes it becomes a message box instead of ending the program. A command of a screen that
+// keeps the model (Screen::keepsModel) gets the model's data back when it returns; a command of a
+// screen that sets the model, pressed while such a command loops, works on the model's data.
 //
 // Queued calls: post() keeps a call until the outermost running command has returned, then runs
 // them in order (each as a command of its screen). A command that loops with processEvents() lets
@@ -29,6 +31,7 @@
 
 namespace orvant {
 struct State;
+struct ModelData;
 }
 
 namespace orvant::ui {
@@ -119,6 +122,11 @@ class Workbench {
   bool draining_ = false;
   bool quitting_ = false;
   std::function<void()> onQuit_;
+  // The model's own data while a command of a screen that keeps it runs (Screen::keepsModel);
+  // modelLive_: the State holds the model's data (no such command is running, or a command of
+  // a screen that sets the model runs nested inside one and works on the model's data).
+  std::unique_ptr<ModelData> model_;
+  bool modelLive_ = true;
 };
 
 }  // namespace orvant::ui

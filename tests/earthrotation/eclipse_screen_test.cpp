@@ -79,6 +79,23 @@ TEST(EclipseScreen, MessagesOfABadStartAndNothingRuns) {
   EXPECT_EQ(b.screen().steps(), 0);
 }
 
+// "+ 1 шаг" and "Продолжить" on fresh boxes start from the date on the screen, as "Начать"
+// does: one step and a stop, or the run.
+TEST(EclipseScreen, FirstStepOrContinueWithoutStart) {
+  for (const char* button : {"one", "cont"}) {
+    EclipseBench b;
+    ui::Form& f = b.f16();
+    f.choose("theory", 2);  // JPL0
+    if (std::string(button) == "cont") b.desk.limitDisplays(2);
+    f.press(button);
+    EXPECT_TRUE(b.desk.dialogs().empty()) << button << ": " << b.lastMessage();
+    EXPECT_EQ(b.screen().steps(), std::string(button) == "one" ? 1 : 3) << button;
+    EXPECT_EQ(b.state.kStop, 1) << button;
+    f.press("one");  // the next step goes on from there
+    EXPECT_EQ(b.screen().steps(), std::string(button) == "one" ? 2 : 4) << button;
+  }
+}
+
 TEST(EclipseScreen, Jpl2OutsideDe405ShowsTheReadersMessage) {
   EclipseBench b;
   if (!b.linkDe405(2000)) GTEST_SKIP() << "DE405 block ascp2000.405 not in " << de405Dir();

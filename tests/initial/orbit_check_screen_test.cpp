@@ -31,9 +31,14 @@ TEST(OrbitCheckScreen, MercuryClosesItsOrbitAndStopsOnRequest) {
   f.type("NC0", "100");
   // Some 11000 steps make a Mercury year (H0/100 inside the three windows of +-1 degree); the
   // first passage closes a partial turn, so stop after the second and go on over the third.
+  const double sunX = s.X[0], mercuryX = s.X[1], mercuryVY = s.VY[1];
   b.desk.limitDisplays(150);
   ASSERT_TRUE(f.press("checkStart"));
   EXPECT_TRUE(b.messages().empty());
+  // The check moved its own copy of the two bodies: the model's are where they were.
+  EXPECT_EQ(s.X[0], sunX);
+  EXPECT_EQ(s.X[1], mercuryX);
+  EXPECT_EQ(s.VY[1], mercuryVY);
   const double a = s.R0sr[1];
   const double T = 2 * M_PI * std::sqrt(a * a * a / (s.gamma * s.m[0])) / 86400;
   b.desk.limitDisplays(150);
@@ -46,7 +51,7 @@ TEST(OrbitCheckScreen, MercuryClosesItsOrbitAndStopsOnRequest) {
   // The Sun held still takes no momentum: the energy of the pair is kept all the same.
   EXPECT_NEAR(std::fabs(shown(f, "chkdEsys")), 0, 1e-6);  // per cent
   EXPECT_NEAR(shown(f, "chkBetta"), s.Betta0[1] * s.kUgol, 1e-5);
-  // After the loop the table shows the current state of the two bodies.
+  // After the loop the table shows the initial data.
   EXPECT_EQ(f.option(InitialDataScreen::kView), InitialDataScreen::kInitialView);
   EXPECT_EQ(f.cellNumber("tab", 1, 0).value(), truncDecimals(s.X[1] / s.MK, 6));
 

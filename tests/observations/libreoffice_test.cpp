@@ -236,7 +236,9 @@ TEST_F(LibreOfficeTest, TextErrorAndEmptyCellsGiveTheCalculationMessage) {
     EXPECT_EQ(s.kStop, 1);
     EXPECT_EQ(s.Lk[o], 55);
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].first, "Ошибка вычислений в таблицахAlBattani");
+    const char* names[] = {"Солнце", "Меркурий", "Венера"};
+    EXPECT_EQ(sink.messages[0].first, "Ошибка вычислений в таблицах AlBattani\nобъект " +
+                                          std::to_string(o) + " (" + names[o] + ")");
     EXPECT_EQ(sink.messages[0].second, "Orvant7.0");
   }
 }
@@ -248,7 +250,7 @@ TEST_F(LibreOfficeTest, AMissingSheetAndAMissingOrBrokenWorkbook) {
   EXPECT_EQ(s.NSheet, 2);
   s.Npl = 0;  // the Sun is on sheet 3
   EXPECT_FALSE(TabEval(s));
-  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицахWing");
+  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицах Wing\nобъект 0 (Солнце)");
 
   sink.messages.clear();
   scr = SourceScreen{};
@@ -268,7 +270,8 @@ TEST_F(LibreOfficeTest, AMissingSheetAndAMissingOrBrokenWorkbook) {
   EXPECT_FALSE(SelectTab(s, scr, entry("Streete")));
   ASSERT_EQ(sink.messages.size(), 1u);
   const std::string& m = sink.messages[0].first;
-  EXPECT_TRUE(m.rfind("Не найдена таблица", 0) == 0 || m == "Ошибка вычислений в таблицахStreete")
+  EXPECT_TRUE(m.rfind("Не найдена таблица", 0) == 0 ||
+              m.rfind("Ошибка вычислений в таблицах Streete\n", 0) == 0)
       << m;
 }
 
@@ -535,6 +538,24 @@ TEST_F(LibreOfficeTest, TabEvalCommand) {
   EXPECT_NEAR(l, lm, 1.0 / 3600);
   EXPECT_NEAR(b, bm, 1.0 / 3600);
   EXPECT_NEAR(corr, 3.9, 1e-12);
+  // Objects the table has no cells for: refused with the table and the object named, nothing
+  // printed as a value (a cell that gives no number is named the same way, TablesTest).
+  struct Case {
+    const char* object;
+    const char* message;
+  } cases[] = {{"3", "Таблица Almagest не вычисляет объект 3 (Земля)"},
+               {"10", "Таблица Almagest не вычисляет объект 10 (Ксена)"}};
+  for (const Case& c : cases) {
+    const std::string one = std::string(ORVANT_CLI) + " --dir " + dir.str() + " tab-eval Almagest " +
+                            c.object + " 7 9 886 6 2>&1";
+    FILE* q = ::popen(one.c_str(), "r");
+    ASSERT_NE(q, nullptr);
+    std::string text;
+    while (std::fgets(buf, sizeof buf, q)) text += buf;
+    EXPECT_NE(::pclose(q), 0) << text;
+    EXPECT_NE(text.find(c.message), std::string::npos) << text;
+    EXPECT_EQ(text.find("Lk ="), std::string::npos) << text;
+  }
 }
 
 // Screen 10's run without a window: a series of every object the Almagest serves, from its start

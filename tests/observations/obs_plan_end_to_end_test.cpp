@@ -268,6 +268,10 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   // whose regression gives every coefficient back as 1.
   o.tick("useTest", true);
   ASSERT_TRUE(o.press("runExp"));
+  EXPECT_EQ(o.text("progress").rfind("Эксперименты с 1 по " + std::to_string(d.data().plan.Npt) +
+                                       " выполнены за ", 0),
+            0u)
+      << o.text("progress");
   ASSERT_TRUE(o.press("regression"));
   for (int c = 0; c <= d.data().plan.lastColumn(); ++c)
     EXPECT_NEAR(d.data().reg.Breg[static_cast<std::size_t>(c)], 1, 1e-9) << c;
@@ -275,11 +279,16 @@ TEST(ObsPlanEndToEnd, TestFunctionSeriesAndCopyToScreen22) {
   ASSERT_TRUE(o.press("graphs"));
 
   // The perturbation variant: the zero levels of rows 2..9 go to screen 22 for Mars, perturber 2.
-  d.wb.screen(22);
+  // Screen 10 created screen 22 unseen for its defaults: the copy asks for the screen first.
+  ASSERT_NE(d.wb.created(22), nullptr);
   o.type("Npl", "4");
   p.tick("pert", true);
   p.choose("pertNo", 1);
   for (int i = 2; i <= 9; ++i) p.type("X0_" + std::to_string(i), std::to_string(i) + ",5");
+  ASSERT_TRUE(p.press("toForm22"));
+  EXPECT_EQ(d.last(), "Загрузите форму 22 (dLp)");
+  EXPECT_EQ(d.state.PertDL[2][41], 0);
+  d.wb.show(22);
   ASSERT_TRUE(p.press("toForm22"));
   for (int j = 1; j <= 8; ++j)
     EXPECT_DOUBLE_EQ(d.state.PertDL[2][static_cast<std::size_t>(40 + j)], j + 1.5) << j;
@@ -393,14 +402,41 @@ TEST(ObsPlanEndToEnd, StopEndsTheSeriesAfterTheCurrentPass) {
   o.type("Npl", "4");
   o.choose("obs", 1);
   o.type("Year", "1995");
-  o.choose("planet", 2);
   ASSERT_TRUE(p.press("fromTemplate"));
   o.type("YearEnd", "2000");
   ASSERT_TRUE(p.press("create"));
+  // The default planet theory JPL0 does not read the plan: the series is refused.
+  ASSERT_TRUE(o.press("runExp"));
+  EXPECT_NE(d.last().find("\"План\""), std::string::npos) << d.last();
+  EXPECT_FALSE(d.data().done[1]);
+  o.choose("planet", 2);
+  // A run's curves, then the plan listing: the listing starts on a clear picture.
+  auto& resid = static_cast<ui::MemoryForm&>(o).memoryCanvas("resid");
+  auto count = [&](ui::Shape::Type t) {
+    return std::count_if(resid.shapes().begin(), resid.shapes().end(),
+                         [t](const ui::Shape& sh) { return sh.type == t; });
+  };
+  d.desk.limitDisplays(3);
+  ASSERT_TRUE(o.press("start"));
+  EXPECT_GT(count(ui::Shape::Type::Point) + count(ui::Shape::Type::Circle), 0);
+  ASSERT_TRUE(p.press("fromTemplate"));
+  EXPECT_EQ(count(ui::Shape::Type::Point) + count(ui::Shape::Type::Circle), 0);
+  o.type("YearEnd", "2000");
   d.desk.limitDisplays(5);
   ASSERT_TRUE(o.press("runExp"));
+  // The series writes its criteria beside the listing and draws no curves over it; its end
+  // is announced.
+  EXPECT_EQ(count(ui::Shape::Type::Point) + count(ui::Shape::Type::Circle), 0);
+  EXPECT_EQ(o.text("progress").rfind("Серия экспериментов остановлена на опыте 1 через ", 0), 0u)
+      << o.text("progress");
   EXPECT_TRUE(d.data().done[1]);
   EXPECT_EQ(d.obs().text("expFrom"), "1");
+  // "JD = JD0" brings the first experiment back to 1 as well as the date.
+  o.type("expFrom", "5");
+  o.type("Year", "1999");
+  ASSERT_TRUE(o.press("jd0"));
+  EXPECT_EQ(o.text("expFrom"), "1");
+  EXPECT_EQ(o.text("Year"), "1995");
   for (int u = 2; u <= d.data().plan.Npt; ++u) EXPECT_FALSE(d.data().done[static_cast<std::size_t>(u)]) << u;
   EXPECT_LT(d.wb.screen<ObservationScreen>(kObservationScreen).run().acc().Nok, 10);
   EXPECT_EQ(d.state.kStop, 1);

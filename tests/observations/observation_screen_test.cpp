@@ -85,17 +85,19 @@ TEST(ObservationScreenTest, RefusalsOfStart) {
   f.type("Npl", "3");
   f.press("start");
   EXPECT_EQ(b.last(), "Землю не наблюдали");
-  // The refusal left kStop = 1: the observatory must be chosen again.
+  // The refusal left kStop = 1: "Начать" opens the file again and runs.
   f.type("Npl", "4");
+  const std::size_t before = b.desk.dialogs().size();
   f.press("start");
-  EXPECT_EQ(b.last(), "Надо открыть файл снова");
+  EXPECT_EQ(b.desk.dialogs().size(), before) << b.last();
+  EXPECT_EQ(f.text("Nok"), "5");
   f.choose("obs", 2);  // PARI: no file
   EXPECT_NE(b.last().find("Не найден файл"), std::string::npos);
   f.choose("obs", 1);
   f.type("StepTab", "шаг");
   f.press("start");
   EXPECT_EQ(b.last(), "Введите правильно данные");
-  EXPECT_FALSE(b.screen().run().started());
+  EXPECT_EQ(b.screen().run().passes(), 5);  // only the run before the refusal
 }
 
 TEST(ObservationScreenTest, RunShowsCountsRowsProgressAndPictures) {
@@ -149,6 +151,75 @@ TEST(ObservationScreenTest, RunShowsCountsRowsProgressAndPictures) {
   f.type("MdR", "x");
   f.press("stat");
   EXPECT_EQ(b.last(), "Введите правильно масштаб");
+}
+
+// What "Начать" reads from: the object, the file number and the "иная Obs" code as they stand
+// when it is pressed, not as they stood when the observatory was chosen; a stopped or failed
+// series starts again at its first record; a run that finds nothing says so.
+TEST(ObservationScreenTest, StartOpensTheFileTheFieldsNameNow) {
+  Bench b;
+  test::writeObsFile(b.dir.path, "GREN4_G_100.txt", 1995, 2000, test::marsRecords(5));
+  test::writeObsFile(b.dir.path, "GREN4_G_101.txt", 1995, 2000, test::marsRecords(3));
+  test::writeObsFile(b.dir.path, "ZZZZ4_G_100.txt", 1995, 2000, test::marsRecords(2));
+  ui::Form& f = b.form();
+  b.chooseGren("11");
+  EXPECT_NE(b.last().find("GREN11_G_100.txt"), std::string::npos) << b.last();
+  struct Case {
+    const char* what;
+    const char* field;
+    const char* value;
+    const char* nok;
+  } cases[] = {
+      {"object changed after a missing file", "Npl", "4", "5"},
+      {"the same file again after its end", "Npl", "4", "5"},
+      {"file number changed", "FileNo", "101", "3"},
+      {"file number back", "FileNo", "100", "5"},
+  };
+  for (const Case& c : cases) {
+    f.type(c.field, c.value);
+    f.press("jd0");  // a run leaves its last date in the fields: the start date back
+    const std::size_t before = b.desk.dialogs().size();
+    f.press("start");
+    EXPECT_EQ(b.desk.dialogs().size(), before) << c.what << ": " << b.last();
+    EXPECT_EQ(f.text("Nok"), c.nok) << c.what;
+  }
+  // Stopped after two observations: "Начать" starts at the first record again.
+  b.desk.limitDisplays(2);
+  f.press("jd0");
+  f.press("start");
+  EXPECT_EQ(f.text("Nok"), "2");
+  b.desk.limitDisplays(-1);
+  f.press("jd0");
+  f.press("start");
+  EXPECT_EQ(f.text("Nok"), "5");
+  // "иное": the code typed after the entry was chosen is the one searched.
+  f.choose("obs", 7);
+  EXPECT_NE(b.last().find("BERL4_G_100.txt"), std::string::npos) << b.last();
+  f.type("otherObs", "ZZZZ");
+  f.press("start");
+  EXPECT_EQ(f.text("Nok"), "2") << b.last();
+  EXPECT_EQ(b.state.ObsName, "ZZZZ");
+  // A new run shows none of the last run's results while it runs.
+  EXPECT_FALSE(f.text("dRsrVal").empty());
+  std::string duringRun = "?";
+  b.desk.limitDisplays(-1);  // counts the display points from here
+  b.desk.setDisplayListener([&](long n) {
+    if (n == 1) duringRun = f.text("dRsrVal") + f.text("Nok") + f.cell("rows", kRowRas, 0);
+  });
+  f.press("jd0");
+  f.press("start");
+  b.desk.setDisplayListener(nullptr);
+  EXPECT_EQ(duringRun, "");
+  // No record from the start date on: the run says so and no old result stays on the screen.
+  EXPECT_FALSE(f.text("dRsrVal").empty());
+  f.type("Day", "1,5");
+  f.type("Month", "1");
+  f.type("Year", "2000");
+  f.press("start");
+  EXPECT_EQ(b.last(), "Не найдено ни одного наблюдения с 1,5.1.2000 по 2000 год");
+  EXPECT_EQ(f.text("Nok"), "0");
+  EXPECT_EQ(f.text("dRsrVal"), "");
+  EXPECT_EQ(f.cell("rows", kRowRas, 0), "");
 }
 
 TEST(ObservationScreenTest, StopBetweenPassesAndContinue) {

@@ -85,6 +85,20 @@ class TablesTest : public ::testing::Test {
   SourceScreen scr;
 };
 
+// A run ends by default with the table's span (its first year and thirty more, the years the
+// screen shows beside "Obs"), whatever "до ... года" said before.
+TEST_F(TablesTest, EveryTableEndsItsRunWithItsOwnSpan) {
+  for (std::size_t k = 1; k < kTabCatalogue.size(); ++k) {
+    const auto& e = kTabCatalogue[k];
+    if (e.keepsFields) continue;
+    scr = SourceScreen{};
+    scr.objectNo = 0;
+    ASSERT_TRUE(SelectTab(s, scr, static_cast<int>(k))) << e.name;
+    EXPECT_EQ(scr.yearEnd, e.year + 30) << e.name;
+    EXPECT_EQ(scr.obsYear2, scr.yearEnd) << e.name;
+  }
+}
+
 TEST_F(TablesTest, ChoosingTheAlmagestSetsItsCalendarAndEvaluatesOnce) {
   scr.objectNo = 0;
   ASSERT_TRUE(SelectTab(s, scr, entry("Almagest")));
@@ -187,10 +201,33 @@ TEST_F(TablesTest, TychoServesTheSunAndTheMoonOnly) {
   s.Lk[4] = 123.5;
   s.Bk[4] = -4.25;
   date(1590, 5, 5.5, 2301857.0);
-  ASSERT_TRUE(TabEval(s));
+  EXPECT_TRUE(sink.messages.empty());  // the choice itself asks nothing of Mars
+  // A run asks for Mars: the table and the object are named, nothing is read.
+  EXPECT_FALSE(TabEval(s));
+  EXPECT_EQ(s.kStop, 1);
   EXPECT_EQ(s.Lk[4], 123.5);
   EXPECT_EQ(s.Bk[4], -4.25);
-  EXPECT_TRUE(sink.messages.empty());
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].first, "Таблица Tycho не вычисляет объект 4 (Марс)");
+  EXPECT_EQ(sink.messages[0].second, "Orvant7.0");
+  // Every object a table has no cells for, and every object of a table without cells.
+  struct Case {
+    const char* table;
+    int object;
+    const char* message;
+  } cases[] = {
+      {"AlBattani", 3, "Таблица AlBattani не вычисляет объект 3 (Земля)"},
+      {"Almagest", 5, "Таблица Almagest не вычисляет объект 5 (Юпитер)"},
+      {"Wing", 10, "Таблица Wing не вычисляет объект 10 (Ксена)"},
+      {"HandyTables", 0, "Таблица HandyTables не вычисляет объект 0 (Солнце)"},
+  };
+  for (const Case& c : cases) {
+    s.ObsName = c.table;
+    ASSERT_TRUE(TabOpen(s, c.table)) << c.table;
+    s.Npl = c.object;
+    EXPECT_FALSE(TabEval(s)) << c.table;
+    EXPECT_EQ(sink.messages.back().first, c.message);
+  }
 }
 
 TEST_F(TablesTest, TablesWithoutCellsOpenButExchangeNothing) {
@@ -268,7 +305,7 @@ TEST_F(TablesTest, CellsThatAreNotNumbers) {
     EXPECT_EQ(t.kStop, 1) << c.what;
     EXPECT_EQ(t.Lk[0], 77) << c.what;
     ASSERT_EQ(sk.messages.size(), 1u) << c.what;
-    EXPECT_EQ(sk.messages[0].first, "Ошибка вычислений в таблицахAlBattani");
+    EXPECT_EQ(sk.messages[0].first, "Ошибка вычислений в таблицах AlBattani\nобъект 0 (Солнце)");
     EXPECT_EQ(sk.messages[0].second, "Orvant7.0");
   }
   // A text that reads as a number is taken.
@@ -291,7 +328,7 @@ TEST_F(TablesTest, AMissingWorksheet) {
   s.Npl = 0;
   EXPECT_FALSE(TabEval(s));
   EXPECT_EQ(s.kStop, 1);
-  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицахWing");
+  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицах Wing\nобъект 0 (Солнце)");
 }
 
 TEST_F(TablesTest, AnEngineThatDiedIsRestartedOnceThenTheMessage) {
@@ -325,7 +362,7 @@ TEST_F(TablesTest, AnEngineThatDiedIsRestartedOnceThenTheMessage) {
   EXPECT_FALSE(TabEval(s));
   EXPECT_EQ(dying->exchanges, 2);
   EXPECT_EQ(s.kStop, 1);
-  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицахAlBattani");
+  EXPECT_EQ(sink.messages.back().first, "Ошибка вычислений в таблицах AlBattani\nобъект 0 (Солнце)");
 }
 
 TEST_F(TablesTest, AWorkbookTheRestartedEngineForgotIsReopened) {

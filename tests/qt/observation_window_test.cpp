@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -16,6 +19,7 @@
 #include "earthrotation/etut.h"
 #include "observations/observation_screen.h"
 #include "ui/qt/qt_form.h"
+#include "ui/workbench.h"
 
 namespace orvant {
 namespace {
@@ -104,6 +108,47 @@ TEST(ObservationWindow, TwoYearsOfMarsAtGreenwich) {
   EXPECT_LE(shot.height(), 768);
   if (const QByteArray out = qgetenv("ORVANT_RUN_SHOTS"); !out.isEmpty()) {
     EXPECT_TRUE(shot.save(QString::fromLocal8Bit(out) + "/screen10.png"));
+  }
+}
+
+// At 1366 x 768 (the window's frame and a task bar take some of it): the source and the date,
+// the first things to set, the theories, the commands and the results lie within the display
+// without scrolling (the pictures are reached by scrolling to the right), and nothing moves
+// while the progress and date texts of a run grow. With ORVANT_RUN_SHOTS set, the
+// display goes there as screen10_1366.png (run under an X display of 1366 x 768 to see it).
+TEST(ObservationWindow, SourceAndCommandsWithinASmallDisplayAndNothingMoves) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  ui::Workbench wb(state, ui::qtForms());
+  wb.add<ObservationScreen>(kObservationScreen);
+  auto& f = dynamic_cast<ui::QtForm&>(wb.show(kObservationScreen).form());
+  f.window()->move(0, 0);
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  const QRect display(0, 0, 1366 - 16, 768 - 70);  // less the frame, the title and a task bar
+  const auto where = [&f](const char* id) {
+    QWidget* w = f.widget(id);
+    return QRect(w->mapTo(f.content(), QPoint(0, 0)), w->size());
+  };
+  for (const char* id : {"gSrc", "Day", "Year", "YearEnd", "dmyToJd", "jd0", "gTheory", "start",
+                         "stop", "continue", "step", "Nok", "dRsrVal", "progress"})
+    EXPECT_TRUE(display.contains(where(id))) << id << " at " << where(id).x() << ","
+                                             << where(id).y() << " " << where(id).width() << "x"
+                                             << where(id).height();
+  std::vector<QRect> before;
+  const char* watched[] = {"gSrc", "gDate", "gRes", "resid", "start", "dRsrVal"};
+  for (const char* id : watched) before.push_back(where(id));
+  f.setText("progress", "наблюдений 123456   принято 123456   отброшено 123456   дата "
+                        "31.12.1999   наблюдений/с 12345");
+  f.setText("dateText", "23:59 - 31.12.1999 года до н.э.");
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  for (std::size_t k = 0; k < before.size(); ++k)
+    EXPECT_EQ(where(watched[k]), before[k]) << watched[k];
+  if (const QByteArray out = qgetenv("ORVANT_RUN_SHOTS"); !out.isEmpty()) {
+    QPixmap desktop = f.window()->screen()->grabWindow(0);
+    if (desktop.isNull() || QGuiApplication::platformName() == "offscreen")
+      desktop = f.window()->grab();
+    EXPECT_TRUE(desktop.save(QString::fromLocal8Bit(out) + "/screen10_1366.png"));
+    EXPECT_TRUE(f.content()->grab().save(QString::fromLocal8Bit(out) + "/screen10_whole.png"));
   }
 }
 

@@ -167,6 +167,15 @@ void QtForm::build(const Control& c, Item& it) {
     }
     case Kind::Label:
       it.label = new QLabel(qs(c.caption));
+      if (c.width > 0) {
+        // A label of a given width (a text that changes while a loop runs): its size stays, so
+        // that the window does not move as the text grows; a longer text wraps to a second line.
+        const QFontMetrics fm = it.label->fontMetrics();
+        it.label->setFixedSize(fm.horizontalAdvance(QLatin1Char('0')) * c.width,
+                               fm.lineSpacing() * 2 + 2);
+        it.label->setWordWrap(true);
+        it.label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      }
       it.main = it.label;
       break;
     case Kind::Check:
@@ -294,6 +303,12 @@ void QtForm::place() {
       grid->addWidget(it.outer, row, 2 * col, rs, 2 * cs);
     }
   }
+  // A group without a caption only arranges its groups in a column: they keep their own heights
+  // at the top, and the space a taller neighbouring column leaves goes below them, so that the
+  // column stays as short as its contents on a small display.
+  for (const Control& c : screen().controls())
+    if (c.kind == Kind::Group && c.caption.empty())
+      items_.find(c.id)->second.grid->setRowStretch(nextRow[c.id], 1);
 }
 
 // ---- writes that wait for the next frame ----
