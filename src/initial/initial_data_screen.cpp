@@ -395,7 +395,7 @@ void InitialDataScreen::gregorianToJulian() {
   const double jd = JDfromDate(s, s.Day, s.Month, s.Year);
   if (s.DateError != 0) return;
   s.JD = jd;
-  f.setNumber("JD", s.JD);
+  f.setNumber("JD", s.JD, 3);
 }
 
 void InitialDataScreen::julianToGregorian() {
