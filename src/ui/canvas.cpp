@@ -281,6 +281,18 @@ bool MemoryCanvas::writeBmp(const std::string& path, double widthCm, double heig
   return raster.writeBmp(path);
 }
 
+void MemoryCanvas::paint(const Shape& shape) {
+  // The list's storage grows by doubling up to kMaxShapes and never beyond it (some 13 MB).
+  if (shapes_.size() == shapes_.capacity() && shapes_.size() < kMaxShapes)
+    shapes_.reserve(std::min(kMaxShapes, std::max<std::size_t>(64, 2 * shapes_.size())));
+  if (shapes_.size() >= kMaxShapes) {
+    const std::size_t half = kMaxShapes / 2;
+    shapes_.erase(shapes_.begin(), shapes_.begin() + static_cast<std::ptrdiff_t>(half));
+    dropped_ += half;
+  }
+  shapes_.push_back(shape);
+}
+
 bool MemoryCanvas::write(const std::string& path) {
   return writeBmp(path, widthCm(), heightCm(), shapes_);
 }
