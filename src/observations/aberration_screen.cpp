@@ -18,6 +18,7 @@ namespace {
 const char* const kObjectCaptions[] = {"Солнце", "Меркурий", "Венера", "Земля", "Марс", "Юпитер",
                                        "Сатурн", "Уран", "Нептун", "Плутон", "Звезда"};
 const char* const kGroupIds[] = {"X", "Y", "Z", "VX", "VY", "VZ"};
+constexpr double kBig = 1e15, kFast = 1e9;  // the bounds of coordinates and of velocities
 
 std::string objId(int k) { return "obj" + std::to_string(k); }
 
@@ -152,28 +153,28 @@ std::optional<AberrationInputs> AberrationScreen::readInputs() {
   in.theory = f.checked("theory");
   in.cosB = f.checked("cosB");
   bool ok = true;
-  auto num = [&](std::string_view id) {
-    const auto v = f.number(id);
-    if (!v || !std::isfinite(*v)) ok = false;
+  // Each box within a range that keeps every result finite: coordinates and scales within 10^15,
+  // velocities within 10^9, angles within a turn either way.
+  auto num = [&](std::string_view id, double lo = -kBig, double hi = kBig) {
+    const auto v = f.numberIn(id, lo, hi);
+    if (!v) ok = false;
     return v.value_or(0);
   };
-  auto whole = [&](std::string_view id) {
-    const double v = num(id);
-    if (v != std::trunc(v) || std::fabs(v) > 1e6) ok = false;
-    return static_cast<int32>(ok ? v : 0);
-  };
-  in.Day = num("Day");
-  in.Month = whole("Month");
-  in.Year = whole("Year");
-  in.GelioL3 = num("GelioL3");
-  in.GelioLpl = num("GelioLpl");
-  for (int j = 0; j < 6; ++j) in.star[static_cast<std::size_t>(j)] = num(std::string(kGroupIds[j]) + "pl");
+  const auto date = f.date("Day", "Month", "Year");
+  if (!date) ok = false;
+  in.Day = date ? date->day : 0;
+  in.Month = date ? date->month : 0;
+  in.Year = date ? date->year : 0;
+  in.GelioL3 = num("GelioL3", -360, 360);
+  in.GelioLpl = num("GelioLpl", -360, 360);
+  for (int j = 0; j < 6; ++j) {
+    const double bound = j < 3 ? kBig : kFast;
+    in.star[static_cast<std::size_t>(j)] = num(std::string(kGroupIds[j]) + "pl", -bound, bound);
+  }
   in.N = num("N");
-  in.VXsys = num("VXsys");
-  in.VYsys = num("VYsys");
-  in.VZsys = num("VZsys");
-  (void)num("MT");
-  (void)num("MAlfa");
+  in.VXsys = num("VXsys", -kFast, kFast);
+  in.VYsys = num("VYsys", -kFast, kFast);
+  in.VZsys = num("VZsys", -kFast, kFast);
   if (!ok || !(in.N > 0) || !(num("MT") > 0) || !(num("MAlfa") > 0)) {
     f.message(kMsgAberrationInputs, kTitle7);
     return std::nullopt;

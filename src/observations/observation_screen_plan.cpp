@@ -109,6 +109,9 @@ void ObservationScreen::runExperiments() {
   }
 
   // The checks and readings of "Начать".
+  // A file number that is not one is refused before anything changes.
+  if (!isFileNumber(form().text("FileNo")) || !isFileNumber(form().text("GoodNo")))
+    return form().message(kMsgBadInputs, kTitle70);
   s.FileNo = form().text("FileNo");
   s.GoodNo = form().text("GoodNo");
   if (!planScreen->readBoxes()) return;

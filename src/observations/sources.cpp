@@ -97,12 +97,6 @@ std::string fullText(const State& s, const std::string& relPath) {
   return fullPath(s, relPath).string();
 }
 
-bool allDigits(std::string_view t) {
-  if (t.empty()) return false;
-  for (char c : t)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 // Reads the five header lines of an open file into the state; false when the header is short or
 // line 5 is not two integers.
@@ -343,7 +337,7 @@ void ChooseSrcObs(State& s) {
 }
 
 bool SelectObs(State& s, SourceScreen& scr, int k) {
-  if (k < 0 || k >= static_cast<int>(kObsCatalogue.size()) || !allDigits(scr.fileNo)) {
+  if (k < 0 || k >= static_cast<int>(kObsCatalogue.size()) || !isFileNumber(scr.fileNo)) {
     s.report(kMsgObsBadInput, kTitle7);
     return false;
   }
@@ -433,6 +427,13 @@ bool SelectTab(State& s, SourceScreen& scr, int k) {
   if (name == "AlKhwarizmi" && scr.precTab) s.CorrTab0 = s.CorrTab0 - s.Prec * 15 / 100 / 3600;
   s.kStop = 0;
   s.kEnd = 0;
+  return true;
+}
+
+bool isFileNumber(std::string_view t) {
+  if (t.empty() || t.size() > 9) return false;
+  for (char c : t)
+    if (c < '0' || c > '9') return false;
   return true;
 }
 
