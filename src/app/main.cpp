@@ -1,7 +1,8 @@
 // orvant: the workbench window.
 //
-// Usage: orvant [--dir DIR]. The work directory is DIR, else $ORVANT_DIR, else ~/Orvant. The program
-// opens the start screen; "Выход" on a screen, or closing the last window, ends it.
+// Usage: orvant [--dir DIR] [--help]. The work directory is DIR, else $ORVANT_DIR, else ~/Orvant.
+// The program opens the start screen; "Выход" on a screen, or closing the last window, ends it.
+// --help prints the options and ends before any window or folder is made.
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -20,6 +21,32 @@
 
 namespace {
 
+constexpr const char* kHelp =
+    "Использование: orvant [--dir КАТАЛОГ] [параметры Qt]\n"
+    "Рабочее место численных экспериментов с Солнечной системой.\n"
+    "  --dir КАТАЛОГ  каталог программы (по умолчанию $ORVANT_DIR, иначе ~/Orvant);\n"
+    "                 при первом запуске в нем создаются Dat, JPL, Tab и другие папки\n"
+    "  --help, -h     эта справка\n"
+    "Без окна те же экраны доступны через orvant-cli (orvant-cli --help).\n";
+
+// --help and a --dir without its folder are answered before Qt starts: nothing is opened or made.
+// Returns the exit status, or -1 to go on.
+int earlyArguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (a == "--dir" && i + 1 >= argc) {
+      std::fprintf(stderr, "orvant: после --dir нет каталога\n%s", kHelp);
+      return 2;
+    }
+    if (a == "--dir") ++i;
+  }
+  return -1;
+}
+
 std::string workDirectory(const QStringList& args) {
   for (qsizetype i = 1; i + 1 < args.size(); ++i)
     if (args[i] == "--dir") return args[i + 1].toStdString();
@@ -32,6 +59,7 @@ std::string workDirectory(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int status = earlyArguments(argc, argv); status >= 0) return status;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Orvant");
 
