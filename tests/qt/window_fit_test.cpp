@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "../ui/demo_screen.h"
+#include "app/screens.h"
 #include "ui/qt/qt_canvas.h"
 #include "model/state.h"
 #include "ui/qt/qt_form.h"
@@ -97,6 +98,23 @@ TEST(WindowFit, FarShapesAreClippedToThePicture) {
   for (int y = img.height() - k - 4; y <= img.height() - k + 2; ++y) red = red || img.pixelColor(k, y) == QColor(255, 0, 0);
   EXPECT_TRUE(red);
   EXPECT_EQ(img.pixelColor(img.width() - 2, 2), QColor(255, 255, 255));    // nothing else drawn
+}
+
+// The reference screens (3: the buttons, 9: the files) are a long text: they open at a size that
+// shows a page of it, not as a strip of a few lines.
+TEST(WindowFit, ReferenceTextsOpenAtAReadableSize) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  Workbench wb(state, qtForms());
+  registerAllScreens(wb);
+  for (const int n : {3, 9}) {
+    auto& f = dynamic_cast<QtForm&>(wb.show(n).form());
+    QApplication::processEvents();
+    const QRect avail = f.window()->screen()->availableGeometry();
+    EXPECT_GE(f.window()->width(), std::min(700, avail.width() - 40)) << "screen " << n;
+    EXPECT_GE(f.window()->height(), std::min(450, avail.height() - 60)) << "screen " << n;
+    f.window()->close();
+  }
 }
 
 }  // namespace
