@@ -1,5 +1,6 @@
 #include "observations/aberration_screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,6 +10,7 @@
 #include "model/state.h"
 #include "ui/canvas.h"
 #include "ui/form.h"
+#include "ui/scale_bar.h"
 #include "ui/workbench.h"
 
 namespace orvant {
@@ -19,6 +21,7 @@ const char* const kObjectCaptions[] = {"Солнце", "Меркурий", "Ве
                                        "Сатурн", "Уран", "Нептун", "Плутон", "Звезда"};
 const char* const kGroupIds[] = {"X", "Y", "Z", "VX", "VY", "VZ"};
 constexpr double kBig = 1e15, kFast = 1e9;  // the bounds of coordinates and of velocities
+constexpr ui::ProportionalScale kScaleBar{1000, 100000};  // 0.1 million km per cm units
 
 std::string objId(int k) { return "obj" + std::to_string(k); }
 
@@ -105,7 +108,9 @@ AberrationScreen::AberrationScreen(State& s, ui::Workbench& wb)
 
   group("c2", "").at(0, 2);
   picture("pic", "", 7.5, 8).in("c2").at(0, 0).span(1, 3);
-  scroll("scale", "", 1, 100, 20).in("c2").at(1, 0).span(1, 3).onChange([this] { showScale(); });
+  // In proportion (ui/scale_bar.h): 0.1 to 10 000 million km per cm, 2 at the start.
+  scroll("scale", "", 0, kScaleBar.steps, kScaleBar.position(20)).in("c2").at(1, 0).span(1, 3)
+      .onChange([this] { showScale(); });
   label("scaleText", "").in("c2").at(9, 0).span(1, 3);
   options("kind", "", {"построения", "развертка", "фазовая плоскость"}, 0).in("c2").at(2, 0)
       .span(3, 2).inColumns(1).tip("Что рисовать: построения, развертку по времени, фазовую плоскость");
@@ -124,9 +129,27 @@ void AberrationScreen::opened() {
   clearPicture();
 }
 
+double AberrationScreen::scaleUnit() const { return kScaleBar.value(form().position("scale")) * 1e8; }
+
 void AberrationScreen::showScale() {
-  const int v = form().position("scale");
+  const double v = kScaleBar.value(form().position("scale"));
   form().setText("scaleText", "Масштаб = " + screenNumber(v / 10.0) + " млн.км/см");
+}
+
+// The first picture of a placement shows the Earth's orbit and the object: when the farther lies
+// beyond the picture at the bar's scale (or within a tenth of it), the bar takes the scale that
+// puts it at 3 cm from the Sun.
+void AberrationScreen::fitScale() {
+  const State& s = state();
+  const int N = in_.Npl;
+  const double far =
+      std::max(std::hypot(s.X0[3], s.Y0[3], s.Z0[3]), std::hypot(s.X0[N], s.Y0[N], s.Z0[N]));
+  if (!std::isfinite(far) || !(far > 0)) return;
+  const double cm = far / scaleUnit(), half = form().canvas("pic").widthCm() / 2;
+  if (cm > half || cm < half / 10) {
+    form().setPosition("scale", kScaleBar.position(far / 3 / 1e8));
+    showScale();
+  }
 }
 
 void AberrationScreen::clearPicture() {
@@ -194,6 +217,7 @@ bool AberrationScreen::placeNow() {
   r_ = r;
   placed_ = true;
   showPlacement();
+  fitScale();
   if (form().option("kind") == 0) drawConstruction();
   return true;
 }
@@ -276,7 +300,7 @@ void AberrationScreen::showIteration() {
 void AberrationScreen::drawConstruction() {
   ui::Canvas& c = form().canvas("pic");
   const State& s = state();
-  const double unit = form().position("scale") * 1e8;
+  const double unit = scaleUnit();
   c.clear();
   c.setOrigin(c.widthCm() / 2, c.heightCm() / 2, unit);
   const bool xz = form().option("plane") == 1;

@@ -10,6 +10,7 @@
 #include "model/state.h"
 #include "ui/canvas.h"
 #include "ui/form.h"
+#include "ui/scale_bar.h"
 #include "ui/workbench.h"
 
 namespace orvant::simulation {
@@ -126,15 +127,11 @@ void GravityTestScreen::opened() {
 void GravityTestScreen::activated() { scaleChanged(); }
 
 double GravityTestScreen::scaleValue(int position) {
-  // 10^(5 p / 1000), kept to two significant digits so that the caption reads plainly.
-  const double v = std::pow(10.0, 5.0 * position / kScaleSteps);
-  const double unit = std::pow(10.0, std::floor(std::log10(v)) - 1);
-  return std::max(1.0, std::round(v / unit) * unit);
+  return ui::ProportionalScale{kScaleSteps, 100000}.value(position);
 }
 
 int GravityTestScreen::scalePosition(double value) {
-  const double p = std::ceil(std::log10(std::max(1.0, value)) * kScaleSteps / 5 - 1e-9);
-  return static_cast<int>(std::clamp(p, 0.0, static_cast<double>(kScaleSteps)));
+  return ui::ProportionalScale{kScaleSteps, 100000}.position(value);
 }
 
 void GravityTestScreen::scaleChanged() {
