@@ -282,7 +282,7 @@ bool MemoryCanvas::writeBmp(const std::string& path, double widthCm, double heig
 }
 
 void MemoryCanvas::paint(const Shape& shape) {
-  // The list's storage grows by doubling up to kMaxShapes and never beyond it (some 13 MB).
+  // The list's storage grows by doubling up to kMaxShapes and never beyond it.
   if (shapes_.size() == shapes_.capacity() && shapes_.size() < kMaxShapes)
     shapes_.reserve(std::min(kMaxShapes, std::max<std::size_t>(64, 2 * shapes_.size())));
   if (shapes_.size() >= kMaxShapes) {

@@ -127,7 +127,7 @@ class Canvas {
 // older half is let go (counted by dropped()); the list keeps the latest drawing.
 class MemoryCanvas : public Canvas {
  public:
-  static constexpr std::size_t kMaxShapes = 100000;  // about 10 MB of shapes
+  static constexpr std::size_t kMaxShapes = 100000;  // about 13 MB of shapes
   using Canvas::Canvas;
   const std::vector<Shape>& shapes() const { return shapes_; }
   int clearCount() const { return clears_; }
