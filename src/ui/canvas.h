@@ -124,7 +124,8 @@ class Canvas {
 //
 // The list is bounded: a long loop that draws without clearing (an orbit check of hours, a run of
 // centuries) would otherwise keep every point it ever drew. Once kMaxShapes shapes are held, the
-// older half is let go (counted by dropped()); the list keeps the latest drawing.
+// first half (the frame and the first data) stays and the older half of the rest is let go
+// (counted by dropped()): the list keeps the beginning and the latest drawing.
 class MemoryCanvas : public Canvas {
  public:
   static constexpr std::size_t kMaxShapes = 100000;  // about 13 MB of shapes

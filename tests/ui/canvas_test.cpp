@@ -125,7 +125,7 @@ TEST(Canvas, HeadlessBitmapHoldsTheShapesAtTheirPixels) {
 }
 
 // A loop that draws without clearing (hours of an orbit check) keeps a bounded display list: the
-// latest shapes, the older ones counted as dropped; a clear starts again from nothing.
+// first shapes and the latest ones, those between counted as dropped; a clear starts again.
 TEST(Canvas, DisplayListStaysBoundedOverManyDraws) {
   MemoryCanvas c(10, 10);
   c.setOrigin(5, 5, 1e9);
@@ -134,6 +134,8 @@ TEST(Canvas, DisplayListStaysBoundedOverManyDraws) {
   EXPECT_LE(c.shapes().size(), MemoryCanvas::kMaxShapes);
   EXPECT_EQ(c.shapes().size() + c.dropped(), draws);
   EXPECT_EQ(c.shapes().back().x1, static_cast<double>(draws - 1));  // the latest is kept
+  EXPECT_EQ(c.shapes().front().x1, 0);                               // and the first
+  EXPECT_EQ(c.shapes()[MemoryCanvas::kMaxShapes / 2 - 1].x1, MemoryCanvas::kMaxShapes / 2 - 1.0);
   c.clear();
   EXPECT_TRUE(c.shapes().empty());
   EXPECT_EQ(c.dropped(), 0u);
