@@ -68,7 +68,7 @@ cli() {
 
 # value NAME: the value of the last "NAME = value" line on stdin, with a decimal point.
 value() {
-  awk -v n="$1" 'index($0, n " = ") == 1 { v = substr($0, length(n) + 4) } END { gsub(",", ".", v); print v }'
+  awk -v n="$1" 'index($0, n " = ") == 1 { v = substr($0, length(n) + 4); sub(/ .*/, "", v) } END { gsub(",", ".", v); print v }'
 }
 
 # check_key NAME VALUE LO HI: prints the key figure and whether it lies in [LO, HI].

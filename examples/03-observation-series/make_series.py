@@ -42,7 +42,7 @@ def main():
                     places.append((float(w[0].replace(",", ".")), float(w[1].replace(",", "."))))
         if len(places) != len(days):
             sys.exit("make_series.py: %d places in the trace for %d dates" % (len(places), len(days)))
-    print("Mars, Greenwich: apparent places of DE405 written by make_series.py")
+    print("Mars, Greenwich: apparent places of JPL0 (mean elements) written by make_series.py")
     print("right ascension and declination of date")
     print("UT time of the observation")
     print("columns of the observatory files")

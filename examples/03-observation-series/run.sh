@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# An observation series: an observatory file of Mars seen from Greenwich is written from DE405,
-# reduced on screen 10's chain (orvant-cli reduce) against DE405 itself and against the Kin0
-# theory, with the residual report; then two observation plans (screens 13 and 10, run by
+# An observation series: an observatory file of Mars seen from Greenwich is written from JPL0
+# (JPL's approximate mean elements of J2000, not the DE405 ephemeris), reduced on screen 10's
+# chain (orvant-cli reduce) against JPL0 itself and against the Kin0 theory, the Earth from JPL0
+# in both, with the residual report; then two observation plans (screens 13 and 10, run by
 # orvant-cli obs-plan-run) fit the two-body orbit of Mars (its longitude of perihelion and its
 # mean longitude) to the observations.
 source "$(dirname "$0")/../common.sh"
@@ -15,7 +16,7 @@ PY="$(command -v python3)"
 R=(reduce --source obs --name GREN --object 4 --day 1,5 --month 1 --year 1995 --end 2000
    --obsB 51.477 --nutation on --earth JPL0)
 
-# The series: first the dates, whose reduction against DE405 with --trace logs the computed
+# The series: first the dates, whose reduction against JPL0 with --trace logs the computed
 # apparent places; then the same dates with those places.
 "$PY" "$HERE/make_series.py" dates 1995 2000 "$STEP" >"$W/Obs/GREN4_G_100.txt"
 cli --dir "$W" "${R[@]}" --planet JPL0 --trace >"$W/trace.log"
@@ -25,7 +26,7 @@ rm -f "$W/Dat/Ras_data_GREN4_100.txt"
 echo "--- Obs/GREN4_G_100.txt (first lines):"
 head -8 "$W/Obs/GREN4_G_100.txt"
 
-echo "--- reduced against DE405 (the theory the series came from):"
+echo "--- reduced against JPL0 (the theory the series came from):"
 cli --dir "$W" "${R[@]}" --planet JPL0 --rms | tee "$W/jpl0.log"
 echo "--- reduced against Kin0, with the residual report Dat/StatGREN4_100.txt:"
 cli --dir "$W" "${R[@]}" --planet Kin0 --rms --stat | tee "$W/kin0.log"
@@ -51,7 +52,7 @@ RMS_L="$(value rmsdL <"$W/jpl0.log")"
 RMS_B="$(value rmsdB <"$W/jpl0.log")"
 KIN_L="$(value rmsdL <"$W/kin0.log")"
 ALFAP="$(optimum X4 "$W/plan2.log")"
-echo "DE405 against itself: rms dL = $RMS_L\", rms dB = $RMS_B\"; Kin0 against DE405: rms dL = $KIN_L\""
+echo "JPL0 against itself: rms dL = $RMS_L\", rms dB = $RMS_B\"; Kin0 against JPL0: rms dL = $KIN_L\""
 echo "fitted longitude of perihelion of Mars: $ALFAP deg"
 check_key rms_dL_self "$RMS_L" 0 0.0003
 check_key rms_dB_self "$RMS_B" 0 0.0003

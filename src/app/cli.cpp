@@ -33,9 +33,16 @@ std::filesystem::path defaultWorkDir() {
   return "Orvant";
 }
 
-int usage() {
-  std::cerr << "Использование: orvant-cli [--dir КАТАЛОГ] [--force-path scalar|sse2|avx2] КОМАНДА ...\n";
-  for (const auto& [name, entry] : registry()) std::cerr << "  orvant-cli " << entry.usage << '\n';
+void printUsage(std::ostream& out) {
+  out << "Использование: orvant-cli [--dir КАТАЛОГ] [--force-path scalar|sse2|avx2] КОМАНДА ...\n"
+         "       orvant-cli --help | --version\n";
+  for (const auto& [name, entry] : registry()) out << "  orvant-cli " << entry.usage << '\n';
+}
+
+// A refused command line: the reason first, then the usage, on stderr.
+int usage(const std::string& reason) {
+  std::cerr << "orvant-cli: " << reason << '\n';
+  printUsage(std::cerr);
   return kBadArguments;
 }
 
@@ -47,6 +54,10 @@ CliRegistrar::CliRegistrar(std::string name, std::string usageText, Handler hand
 
 void printValue(std::string_view name, double value) {
   std::cout << name << " = " << number17(value) << '\n';
+}
+
+void printValue(std::string_view name, double value, std::string_view unit) {
+  std::cout << name << " = " << number17(value) << ' ' << unit << '\n';
 }
 
 int fail(std::string_view message) {
@@ -103,6 +114,10 @@ int main(int argc, char** argv) {
   int i = 1;
   while (i < argc && std::string_view(argv[i]).rfind("--", 0) == 0) {
     const std::string_view opt = argv[i];
+    if (opt == "--help") {
+      printUsage(std::cout);
+      return 0;
+    }
     if (opt == "--version") {
       // The force path tells which kernels of the integrator this machine runs.
       std::cout << "orvant-cli " << ORVANT_VERSION << " (интегратор: "
@@ -120,18 +135,25 @@ int main(int argc, char** argv) {
                         : p == "sse2" ? orvant::ForcePath::SSE2
                         : p == "avx2" ? orvant::ForcePath::AVX2
                                       : static_cast<orvant::ForcePath>(-1);
-      if (static_cast<int>(path) < 0) return usage();
+      if (static_cast<int>(path) < 0)
+        return usage("неизвестный путь интегратора «" + std::string(p) + "» (scalar, sse2 или avx2)");
       if (orvant::setForcePath(path) != path)
         std::cerr << "orvant-cli: путь " << p << " недоступен на этом процессоре, выбран "
                   << orvant::forcePathName(orvant::forcePath()) << '\n';
       i += 2;
+    } else if (opt == "--dir" || opt == "--force-path") {
+      return usage("после " + std::string(opt) + " нет значения");
     } else {
-      return usage();
+      return usage("неизвестный параметр «" + std::string(opt) + "»");
     }
   }
-  if (i >= argc) return usage();
+  if (i < argc && (std::string_view(argv[i]) == "-h" || std::string_view(argv[i]) == "help")) {
+    printUsage(std::cout);
+    return 0;
+  }
+  if (i >= argc) return usage("не задана команда");
   const auto it = registry().find(argv[i]);
-  if (it == registry().end()) return usage();
+  if (it == registry().end()) return usage("неизвестная команда «" + std::string(argv[i]) + "»");
   ctx.args.assign(argv + i + 1, argv + argc);
   return it->second.handler(ctx);
 }

@@ -31,6 +31,8 @@ struct CliRegistrar {
 
 // Prints "NAME = value" with number17.
 void printValue(std::string_view name, double value);
+// The same with its unit after a blank: "rmsdL = 0.5 ″".
+void printValue(std::string_view name, double value, std::string_view unit);
 
 // A one-line message on stderr; returns kBadArguments for `return fail(...)`.
 int fail(std::string_view message);

@@ -182,6 +182,9 @@ int angle(Context& ctx) {
   }
   const std::size_t most = form == AngleForm::DegMinSec || form == AngleForm::HourMinSec ? 3 : 1;
   if (!haveForm || v.empty() || v.size() > most) return fail("Введите правильно данные");
+  if (negative && most == 1)
+    return fail("angle: --neg только для форм dms и hms; градусы и радианы пишутся со своим знаком "
+                "(angle deg -30)");
   v.resize(3, 0.0);
   State s;
   const double x = angleFrom(s, form, v[0], v[1], v[2], negative);

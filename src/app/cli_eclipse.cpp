@@ -114,6 +114,14 @@ std::string utOf(State& s, double jd) {
   return buf;
 }
 
+// A height in degrees in its column of 6; "-" where it does not apply (no such body for the event).
+std::string height(double deg) {
+  char buf[32];
+  if (std::isnan(deg)) return "     -";
+  std::snprintf(buf, sizeof buf, "%6.2f", deg);
+  return buf;
+}
+
 std::string dateOf(State& s, double jd) {
   s.CalType = 0;
   s.Hour0 = 0;
@@ -229,11 +237,12 @@ int eclipseCommand(Context& ctx) {
   static const char* kinds[4] = {"Солнечное", "Лунное   ", "Меркурий ", "Венера   "};
   for (const EclEvent& e : events) {
     const bool planet = e.kind == EclEventKind::Mercury || e.kind == EclEventKind::Venus;
-    std::printf("%s  %s  %c    %s  %s  %s  %s  %s  %8.5f  %7.4f  %7.4f  %6.2f  %6.2f  %6.2f\n",
+    std::printf("%s  %s  %c    %s  %s  %s  %s  %s  %8.5f  %7.4f  %7.4f  %s  %s  %s\n",
                 kinds[static_cast<int>(e.kind)], dateOf(s, e.jdMax).c_str(), e.type,
                 utOf(s, e.c1).c_str(), utOf(s, e.c2).c_str(), utOf(s, e.jdMax).c_str(),
                 utOf(s, e.c3).c_str(), utOf(s, e.c4).c_str(), e.sep, e.magnitude, e.obscured,
-                e.sunAlt, planet ? NAN : e.moonAlt, planet ? e.bodyAlt : NAN);
+                height(e.sunAlt).c_str(), height(planet ? NAN : e.moonAlt).c_str(),
+                height(planet ? e.bodyAlt : NAN).c_str());
   }
   std::printf("# событий: %zu; время поиска %.2f с\n", events.size(), secs);
   return st == EclStatus::Ok ? 0 : 1;

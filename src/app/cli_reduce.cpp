@@ -5,8 +5,8 @@
 // The source is chosen as screen 10 chooses it (an observatory code of the catalogue, any other
 // code as "иная Obs", or a table name), with the screen's defaults for the date, the calendar
 // and the reduction boxes; the options then override them. At the end the counts, the means and
-// the criterion are printed, one "NAME = value" a line; messages go to stderr as
-// "MESSAGE [title] text". Exit status 0 when the run went to its end, 1 when it was refused or
+// the criterion are printed, one "NAME = value unit" a line (″, тыс. км, сут); messages go to
+// stderr as "MESSAGE [title] text". Exit status 0 when the run went to its end, 1 when it was refused or
 // failed, 2 for wrong arguments.
 #include <cstdio>
 #include <map>
@@ -14,6 +14,8 @@
 
 #include "app/cli.h"
 #include "earthrotation/etut.h"
+#include "model/format.h"
+#include "model/input_check.h"
 #include "model/state.h"
 #include "observations/reduction.h"
 #include "observations/residual_classes.h"
@@ -67,6 +69,35 @@ int reduceCommand(Context& ctx) {
   if ((kind != "obs" && kind != "tab") || !val.count("--name") || !val.count("--object"))
     return fail(std::string("Задайте источник, его имя и объект. Использование: orvant-cli ") +
                 kUsage);
+  // The boxes' own checks, before anything is read: screen 10's date check, then each number
+  // within its range (the run refuses the same values again).
+  struct Range {
+    const char* key;
+    double lo, hi;
+    bool whole;
+    const char* what;
+  };
+  const Range ranges[] = {
+      {"--day", 1, kMaxDayCount, false, "день: от 1 (дробный)"},
+      {"--month", 1, 12, true, "месяц: целое от 1 до 12"},
+      {"--year", -kMaxYear, kMaxYear, true, "год: целое по модулю не больше 100000"},
+      {"--end", -kMaxYear, kMaxYear, true, "год конца: целое по модулю не больше 100000"},
+      {"--calendar", 0, 2, true, "календарь: 0, 1 или 2"},
+      {"--step", kStepTabRange.lo, kStepTabRange.hi, false, "шаг: больше 0, до 10^6 суток"},
+      {"--hpl", kAltitudeRange.lo, kAltitudeRange.hi, false, "высота: от -180 до 180°"},
+      {"--hsol", kAltitudeRange.lo, kAltitudeRange.hi, false, "высота: от -180 до 180°"},
+      {"--limit", kLimitRange.lo, kLimitRange.hi, false, "предел: от 0 до 10^9"},
+      {"--obsL", -360, 360, false, "долгота: от -360 до 360°"},
+      {"--obsB", -90, 90, false, "широта: от -90 до 90°"}};
+  for (const Range& r : ranges) {
+    if (!val.count(r.key)) continue;
+    const auto typed = parseNumber(val[r.key]);
+    const bool ok = r.whole ? checkWhole(typed, static_cast<std::int64_t>(r.lo),
+                                         static_cast<std::int64_t>(r.hi)).has_value()
+                            : checkNumber(typed, r.lo, r.hi).has_value();
+    if (!ok || (r.key == std::string_view("--step") && !(*typed > 0)))
+      return fail(std::string("Значение ") + r.key + " «" + val[r.key] + "» отвергнуто: " + r.what);
+  }
   long object = 0;
   if (!argInteger(val["--object"], object))
     return fail("Номер объекта «" + val["--object"] + "» должен быть целым числом");
@@ -140,6 +171,7 @@ int reduceCommand(Context& ctx) {
   for (const NumArg& n : nums)
     if (val.count(n.key) && !argNumber(val[n.key], *n.target))
       return fail(std::string("Значение ") + n.key + " «" + val[n.key] + "» не является числом");
+
   in.Month = static_cast<int32>(month);
   in.Year = static_cast<int32>(year);
   in.YearEnd = static_cast<int32>(end);
@@ -186,17 +218,19 @@ int reduceCommand(Context& ctx) {
   if (a.Nok > 0) {
     const double n = static_cast<double>(a.Nok);
     const auto& row = run.experiments().row[0];
-    printValue("dLsr", a.sdL / n * 3600);
-    printValue("dBsr", a.sdB / n * 3600);
-    printValue("dRsr", row[13]);
-    printValue("absdLsr", row[14]);
-    printValue("absdBsr", row[15]);
-    printValue("rmsdR", row[25]);
-    printValue("rmsdL", row[26]);
-    printValue("rmsdB", row[27]);
-    printValue("criterion", run.criterion());
+    constexpr const char* kArcsec = "″";
+    constexpr const char* kThousandKm = "тыс. км";
+    printValue("dLsr", a.sdL / n * 3600, kArcsec);
+    printValue("dBsr", a.sdB / n * 3600, kArcsec);
+    printValue("dRsr", row[13], kThousandKm);
+    printValue("absdLsr", row[14], kArcsec);
+    printValue("absdBsr", row[15], kArcsec);
+    printValue("rmsdR", row[25], kThousandKm);
+    printValue("rmsdL", row[26], kArcsec);
+    printValue("rmsdB", row[27], kArcsec);
+    printValue("criterion", run.criterion(), o.criterion == ObsCriterion::dR ? kThousandKm : kArcsec);
     printValue("kW", run.kW());
-    printValue("JDmean", a.JDmean);
+    printValue("JDmean", a.JDmean, "сут");
   }
   if (o.statistics) {
     ReportSums sums{a.Nok, a.sadL, a.sadB, a.sdR};

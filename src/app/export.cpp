@@ -1,5 +1,6 @@
 #include "app/export.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -16,10 +17,11 @@ namespace orvant::app {
 
 namespace {
 
+// The shortest decimal that reads back as the same double (153.54, not 153.53999999999999).
 std::string num(double x) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", x);
-  return buf;
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, x);
+  return std::string(buf, r.ptr);
 }
 
 std::string row(std::initializer_list<std::string> items) {
@@ -297,8 +299,18 @@ CsvExport exportCsv(const std::string& path) {
   if (std::regex_match(p, m, calculated)) return calculatedShifts(m[1], toInt(m[2]), toInt(m[3]));
   if (std::regex_match(p, m, coords)) return coordinates(path);
   if (std::regex_match(p, m, report)) return residualReport(path);
-  return {{}, "не знаю, как прочитать файл " + path +
-                  " (файлы параметров орбит, сдвигов, координат, статистики невязок рабочего каталога)"};
+  static const std::regex trace(R"(^(.*?)/?Dat/(Ras_data_|Bad_data)[^/]*\.txt$)");
+  const std::string taken =
+      "Экспорт принимает файлы рабочего каталога: NEW/Orvant<N>Nab.txt, JPL/Orvant<N>Nab.txt, "
+      "Kin/Plan<k>/Orvant<N>Nab.txt, Plan<k>/Txt<N>/Orvant<N>Ras<e>.txt (параметры орбит); "
+      "NEW|JPL|Kin/OrvantNab.dat, Plan<k>/Orvant<N>Ras.dat (сдвиги); Dat/Orvant<N>XYZ<e>.txt "
+      "(координаты); Dat/Stat<ObsName><Npl>_<FileNo>.txt (статистика невязок экрана 10).";
+  if (std::regex_match(p, m, trace))
+    return {{}, "файл " + path +
+                    " — журнал экрана 10 (трасса или отброшенные наблюдения), его экспорт не читает; "
+                    "итоги прохода — в Dat/Stat<ObsName><Npl>_<FileNo>.txt (флажок «+Статистика»). " +
+                    taken};
+  return {{}, "не знаю, как прочитать файл " + path + ". " + taken};
 }
 
 }  // namespace orvant::app

@@ -3,7 +3,8 @@
 // The program's own files hold scaled integers in print zones, dates as day counts from a header
 // value and names that only the program decodes. The export reads a file with the program's own
 // reader and writes one header row of column names with their units, then one row per record:
-// comma-separated, decimal point, 17 significant digits (nothing lost), dates as Julian dates and
+// comma-separated, decimal point, each number as the shortest decimal that reads back as the same
+// double (nothing lost), dates as Julian dates and
 // as ISO 8601 (proleptic Gregorian, UT as the file counts it). The original file is not touched.
 //
 // Files recognised by their place in the work directory:

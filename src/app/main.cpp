@@ -1,8 +1,8 @@
 // orvant: the workbench window.
 //
-// Usage: orvant [--dir DIR] [--script FILE]. The work directory is DIR, else $ORVANT_DIR, else
-// ~/Orvant. The program opens the start screen; "Выход" on a screen, or closing the last window,
-// ends it.
+// Usage: orvant [--dir DIR] [--script FILE] [--help]. The work directory is DIR, else $ORVANT_DIR,
+// else ~/Orvant. The program opens the start screen; "Выход" on a screen, or closing the last
+// window, ends it. --help prints the options and ends before any window or folder is made.
 //
 // --script FILE drives the windows with the lines of an `orvant-cli script` (ui/script.h) once
 // the start screen is up, and ends the program after its last line: the same work as headless,
@@ -32,6 +32,37 @@
 #include "ui/workbench.h"
 
 namespace {
+
+constexpr const char* kHelp =
+    "Использование: orvant [--dir КАТАЛОГ] [--script ФАЙЛ] [параметры Qt]\n"
+    "Рабочее место численных экспериментов с Солнечной системой.\n"
+    "  --dir КАТАЛОГ  каталог программы (по умолчанию $ORVANT_DIR, иначе ~/Orvant);\n"
+    "                 при первом запуске в нем создаются Dat, JPL, Tab и другие папки\n"
+    "  --script ФАЙЛ  выполнить строки сценария orvant-cli script в окнах и завершить работу\n"
+    "  --help, -h     эта справка\n"
+    "Без окна те же экраны доступны через orvant-cli (orvant-cli --help).\n";
+
+// --help and a --dir without its folder are answered before Qt starts: nothing is opened or made.
+// Returns the exit status, or -1 to go on.
+int earlyArguments(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (a == "--dir" && i + 1 >= argc) {
+      std::fprintf(stderr, "orvant: после --dir нет каталога\n%s", kHelp);
+      return 2;
+    }
+    if (a == "--script" && i + 1 >= argc) {
+      std::fprintf(stderr, "orvant: после --script нет файла\n%s", kHelp);
+      return 2;
+    }
+    if (a == "--dir" || a == "--script") ++i;
+  }
+  return -1;
+}
 
 std::string workDirectory(const QStringList& args) {
   for (qsizetype i = 1; i + 1 < args.size(); ++i)
@@ -66,6 +97,7 @@ void answerBoxes(QTimer& timer) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int status = earlyArguments(argc, argv); status >= 0) return status;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Orvant");
 

@@ -168,8 +168,8 @@ double angleFrom(const State& s, AngleForm form, double a, double b, double c, b
   switch (form) {
     case AngleForm::HourMinSec: return sign * 15 * (a + b / 60 + c / 3600);
     case AngleForm::DegMinSec: return sign * (a + b / 60 + c / 3600);
-    case AngleForm::Degrees: return sign * a;
-    case AngleForm::Radians: return sign * a * s.kUgol;
+    case AngleForm::Degrees: return a;  // degrees and radians carry their own sign
+    case AngleForm::Radians: return a * s.kUgol;
   }
   return 0;
 }

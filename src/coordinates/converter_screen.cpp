@@ -146,8 +146,11 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
   // ---- the angle converter ----
   group("gAng", "преобразование углов").in("c1").at(2, 0);
   options("angForm", "", {"радианы", "градусы", "градусы-минуты-секунды", "часы-минуты-секунды"}, 1)
-      .in("gAng").at(0, 0).span(1, 3).inColumns(4);
-  check("angSign", "--").in("gAng").at(0, 3);
+      .in("gAng").at(0, 0).span(1, 3).inColumns(4)
+      .onChange([this] { angleFormChosen(); });
+  check("angSign", "--").in("gAng").at(0, 3)
+      .tip("Знак угла в формах градусы-минуты-секунды и часы-минуты-секунды; градусы и радианы "
+           "пишутся со своим знаком");
   field("angRad", "радианы", "").in("gAng").at(1, 0).chars(10);
   field("angDeg", "градусы", "").in("gAng").at(1, 1).chars(10);
   field("angD", "град", "").in("gAng").at(2, 0).chars(6);
@@ -180,6 +183,8 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
   });
 }
 
+void ConverterScreen::opened() { angleFormChosen(); }
+
 void ConverterScreen::activated() {
   scaleCaption();
   draw();
@@ -199,8 +204,9 @@ CoordSystem ConverterScreen::targetSystem() const {
 
 bool ConverterScreen::readObserver(double& ObsL, double& ObsB, double& zone) {
   ui::Form& f = form();
-  const auto l = f.number("ObsL"), b = f.number("ObsB"), z = f.number("zone");
-  if (!l || !b || !z || std::fabs(*b) > 90) {
+  const auto l = f.numberIn("ObsL", -360, 360), b = f.numberIn("ObsB", -90, 90),
+             z = f.numberIn("zone", -24, 24);
+  if (!l || !b || !z) {
     f.message(kMsgBadData, kTitle70);
     return false;
   }
@@ -228,16 +234,13 @@ bool ConverterScreen::dateToJulian() {
   ui::Form& f = form();
   double ObsL = 0, ObsB = 0, zone = 0;
   if (!readObserver(ObsL, ObsB, zone)) return false;
-  const auto y = f.number("Year"), m = f.number("Month"), d = f.number("Day");
-  const auto whole = [](const std::optional<double>& v) {
-    return v && std::fabs(*v) < 2e9 && *v == std::trunc(*v);
-  };
-  if (!whole(y) || !whole(m) || !d || !std::isfinite(*d)) {
+  const auto date = f.date("Day", "Month", "Year");
+  if (!date) {
     f.message(kMsgBadDate, kTitle70);
     return false;
   }
   CivilCalendar civil(s);
-  if (!NormDate(s, *d, static_cast<int32>(*m), static_cast<int32>(*y))) {
+  if (!NormDate(s, date->day, date->month, date->year)) {
     f.message(kMsgBadDate, kTitle70);
     return false;
   }
@@ -309,15 +312,21 @@ void ConverterScreen::showSource(const Vec3& v) {
 
 std::optional<Vec3> ConverterScreen::readSource() {
   ui::Form& f = form();
+  // Coordinates within 10^15 thousand km (10^7 AU) and angles within a turn either way: every
+  // result of the chain stays finite.
+  constexpr double kMaxCoordinate = 1e15;
+  const bool polar = shownForm_ == 0;
+  const double M = kMaxCoordinate;
+  const double lo[3] = {polar ? -360 : -M, polar ? -90 : -M, polar ? 0 : -M};
+  const double hi[3] = {polar ? 360 : M, polar ? 90 : M, M};
   double a[3];
   for (int k = 0; k < 3; ++k) {
-    const auto x = f.number(kSrc[k]);
-    if (!x || !std::isfinite(*x)) return std::nullopt;
+    const auto x = f.numberIn(kSrc[k], lo[k], hi[k]);
+    if (!x) return std::nullopt;
     a[k] = *x;
   }
   const double MK = state().MK;
-  if (shownForm_ == 0) {
-    if (std::fabs(a[1]) > 90 || a[2] < 0) return std::nullopt;
+  if (polar) {
     return vectorOf(state(), {a[0], a[1], a[2] * MK});
   }
   return Vec3{a[0] * MK, a[1] * MK, a[2] * MK};
@@ -358,8 +367,8 @@ void ConverterScreen::setCoordinates() {
 
 void ConverterScreen::shiftDate() {
   ui::Form& f = form();
-  const auto n = f.number("Ndays");
-  if (!n || !std::isfinite(*n)) return f.message(kMsgBadDays, kTitle70);
+  const auto n = f.numberIn("Ndays", -1e7, 1e7);
+  if (!n) return f.message(kMsgBadDays, kTitle70);
   double jd = 0;
   if (haveSky_) {
     jd = sky_.JDut;
@@ -433,6 +442,12 @@ void ConverterScreen::readAngle() {
     v[k] = *x;
   }
   angle_ = angleFrom(state(), af, v[0], v[1], v[2], f.checked("angSign"));
+}
+
+// The sign box serves the sexagesimal forms, whose parts are written without a sign.
+void ConverterScreen::angleFormChosen() {
+  const auto af = static_cast<AngleForm>(form().option("angForm"));
+  form().setEnabled("angSign", af == AngleForm::DegMinSec || af == AngleForm::HourMinSec);
 }
 
 void ConverterScreen::showAngle() {

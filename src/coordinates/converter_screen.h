@@ -25,6 +25,7 @@ inline constexpr int kConverterScreen = 12;
 class ConverterScreen : public ui::Screen {
  public:
   ConverterScreen(State& s, ui::Workbench& wb);
+  void opened() override;
   void activated() override;
 
   // Entries of the object options: 0..9 the Sun and the planets (3 the Earth), 10 the Moon,
@@ -39,7 +40,8 @@ class ConverterScreen : public ui::Screen {
   void convert();          // "Преобразовать координаты"
   void copyBack();         // "Показать преобразованные координаты в окошках исходных данных"
   void readAngle();        // "Считать угол"
-  void showAngle();        // "Преобразовать угол"
+  void showAngle();              // "Преобразовать угол"
+  void angleFormChosen();        // the sign box serves the sexagesimal forms only
   void angleToField(int which);  // 0: longitude, 1: latitude
 
   const ConverterSky& sky() const { return sky_; }

@@ -280,6 +280,12 @@ EarthShadow earthShadow(double Lsun, double Bsun, double sunDist, double moonDis
   return sh;
 }
 
+double umbraRadiusDeg(double moonDist, double sunDist, double Dsun, double Dearth) {
+  const double piMoon = std::asin(Dearth / 2 / moonDist), piSun = std::asin(Dearth / 2 / sunDist);
+  const double sSun = std::asin(Dsun / 2 / sunDist);
+  return (kDanjonEnlargement * piMoon - sSun + piSun) * 180 / M_PI;
+}
+
 void wgs84Geocentric(double phiDeg, double h, double& rho, double& phiGeocentricDeg) {
   const double phi = phiDeg * M_PI / 180;
   const double e2 = kWgs84F * (2 - kWgs84F);

@@ -176,6 +176,14 @@ struct EarthShadow {
 EarthShadow earthShadow(double Lsun, double Bsun, double sunDist, double moonDist, double Dsun,
                         double Dearth);
 
+// The umbra's angular radius seen from the Earth's centre (degrees), enlarged for the Earth's
+// atmosphere as the eclipse canons enlarge it: Danjon's rule as the Five Millennium Canon of Lunar
+// Eclipses (Espenak and Meeus, NASA) applies it, the Earth's radius raised by 1/85 together with
+// the factor 0.998340 for its figure, i.e. 1.01 times the Moon's equatorial horizontal parallax:
+// 1.01 pi_Moon - s_Sun + pi_Sun. The cone of earthShadow is the same without the 1.01.
+inline constexpr double kDanjonEnlargement = 1.01;
+double umbraRadiusDeg(double moonDist, double sunDist, double Dsun, double Dearth);
+
 // Observer's geocentric distance and geocentric latitude on the WGS84 ellipsoid for geodetic
 // latitude phi (degrees) and height h (m): the standard relations x = (N + h) cos phi,
 // z = (N (1 - e^2) + h) sin phi, N = a / sqrt(1 - e^2 sin^2 phi).

@@ -33,9 +33,14 @@ class PairEvaluator {
     status_ = eclipseStep(s_, set_, jd, st);
     if (status_ != EclStatus::Ok) return false;
     if (kind_ == EclEventKind::Lunar) {
-      p.sep = angularSeparation(st.ra[1], st.dec[1], st.ra[2], st.dec[2]);
-      p.rCover = st.rho[2];
-      p.rCovered = st.rho[1];
+      // A lunar eclipse is the same for every observer: the Moon's centre against the axis of
+      // the umbra seen from the Earth's centre (the apparent places of the date), the umbra
+      // enlarged for the atmosphere as the canons do, the Moon's geocentric semi-diameter.
+      double shadowRa = st.L[kStNut][0] + 180;
+      if (shadowRa >= 360) shadowRa -= 360;
+      p.sep = angularSeparation(st.L[kStNut][1], st.B[kStNut][1], shadowRa, -st.B[kStNut][0]);
+      p.rCover = umbraRadiusDeg(st.moonDist, st.sunDist, s_.Dpl[0], s_.Dpl[3]);
+      p.rCovered = std::atan(s_.Dpl[11] / 2 / st.moonDist) * 180 / M_PI;
       p.coveredAlt = st.alt[1];
     } else {
       p.sep = angularSeparation(st.ra[0], st.dec[0], st.ra[1], st.dec[1]);

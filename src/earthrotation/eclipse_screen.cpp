@@ -178,12 +178,13 @@ void EclipseScreen::opened() {
 
 void EclipseScreen::dmyToJd() {
   State& s = state();
-  const auto d = form().number("Day"), m = form().number("Month"), y = form().number("Year");
-  if (!d || !m || !y || *m != std::trunc(*m) || *y != std::trunc(*y) || std::fabs(*y) > 1e8 ||
-      std::fabs(*m) > 100) {
+  const auto date = form().date("Day", "Month", "Year");
+  if (!date) {
     form().message(kMsgEclBadInput, kTitle70);
     return;
   }
+  const auto d = std::optional<double>(date->day);
+  const auto m = std::optional<double>(date->month), y = std::optional<double>(date->year);
   const int16 ct = s.CalType;
   const double h0 = s.Hour0;
   s.CalType = static_cast<int16>(form().option("cal"));
@@ -262,16 +263,16 @@ void EclipseScreen::start() {
   if (!set.tables && set.theory == EclTheory::None) return f.message(kMsgEclNoTheory, kTitle70);
   const auto k = f.number("k");
   if (k && *k == 3) return f.message(kMsgEclEarth, kTitle70);
-  const auto step = f.number("step"), div = f.number("div"), L = f.number("ObsL"),
-             B = f.number("ObsB"), d = f.number("Day"), m = f.number("Month"),
-             y = f.number("Year");
+  const auto step = f.number("step"), div = f.number("div");
+  const auto L = f.numberIn("ObsL", -360, 360), B = f.numberIn("ObsB", -90, 90);
+  const auto object = f.wholeIn("k", 0, 99);
+  const auto date = f.date("Day", "Month", "Year");
   const auto bad = [&] { f.message(kMsgEclBadInput, kTitle70); };
-  if (!k || !step || !div || !L || !B || !d || !m || !y) return bad();
-  if (*k != std::trunc(*k) || !(*step > 0) || !(*div > 0) || !std::isfinite(*step) ||
-      !std::isfinite(*div) || *m != std::trunc(*m) || *y != std::trunc(*y) ||
-      std::fabs(*y) > 1e7 || *m < 0 || *m > 13)
-    return bad();
-  set.k = static_cast<int>(*k);
+  if (!object || !step || !div || !L || !B || !date) return bad();
+  if (!(*step > 0) || !(*div > 0) || !std::isfinite(*step) || !std::isfinite(*div)) return bad();
+  const auto d = std::optional<double>(date->day);
+  const auto m = std::optional<double>(date->month), y = std::optional<double>(date->year);
+  set.k = static_cast<int>(*object);
   set.ObsL = *L;
   set.ObsB = *B;
   if (!eclipseSettingsError(set).empty()) return f.message(eclipseSettingsError(set), kTitle70);

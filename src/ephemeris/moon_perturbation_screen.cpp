@@ -1,5 +1,6 @@
 #include "ephemeris/moon_perturbation_screen.h"
 
+#include "ephemeris/perturbations.h"
 #include "model/messages.h"
 #include "model/state.h"
 #include "ui/form.h"
@@ -85,16 +86,19 @@ bool MoonPerturbationScreen::setCoefficients() { return takeBoxes(kMsgBadInput);
 bool MoonPerturbationScreen::takeBoxes(std::string_view failure) {
   State& s = state();
   ui::Form& f = form();
+  // Every box is checked before the table changes: a refused box changes nothing.
+  auto next = s.dLdB;
   for (const Term& t : terms()) {
-    s.dLdB[t.entry] = 0;
+    next[t.entry] = 0;
     if (!f.checked(tickId(t.entry))) continue;
-    const auto v = f.number(valueId(t.entry));
+    const auto v = f.numberIn(valueId(t.entry), -kMaxCoefficient, kMaxCoefficient);
     if (!v) {
       f.message(failure, kTitle70);
       return false;
     }
-    s.dLdB[t.entry] = *v;
+    next[t.entry] = *v;
   }
+  s.dLdB = next;
   return true;
 }
 

@@ -28,6 +28,10 @@
 
 namespace orvant {
 
+// The largest coefficient a screen takes, degrees (a periodic term beyond a turn is a typing
+// slip; a box beyond it is refused).
+inline constexpr double kMaxCoefficient = 360;
+
 // ---------------------------------------------------------------------------------------------
 // Mean angles of object i (0..13), degrees in [0, 360).
 double MeanLongitudeDeg(const State& s, int i);    // lambda(i), from AlfaL

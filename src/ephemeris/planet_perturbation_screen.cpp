@@ -105,25 +105,22 @@ void PlanetPerturbationScreen::opened() {
 bool PlanetPerturbationScreen::takeBoxes() {
   State& s = state();
   ui::Form& f = form();
+  // Every box is checked before the table changes: a refused box changes nothing.
+  auto next = s.PertDL;
   for (int I = 1; I <= 4; ++I) {
     for (int j = 1; j <= 8; ++j) {
       const int n = 10 * I + j;
-      s.PertDL[1][n] = 0;
-      s.PertDL[2][n] = 0;
-      const auto v1 = f.number(boxId(n));
-      if (!v1) {
+      const auto v1 = f.numberIn(boxId(n), -kMaxCoefficient, kMaxCoefficient);
+      const auto v2 = f.numberIn(boxId(n + 40), -kMaxCoefficient, kMaxCoefficient);
+      if (!v1 || !v2) {
         f.message(kMsgBadInput, kTitle70);
         return false;
       }
-      s.PertDL[1][n] = *v1;
-      const auto v2 = f.number(boxId(n + 40));
-      if (!v2) {
-        f.message(kMsgBadInput, kTitle70);
-        return false;
-      }
-      s.PertDL[2][n] = *v2;
+      next[1][n] = *v1;
+      next[2][n] = *v2;
     }
   }
+  s.PertDL = next;
   return true;
 }
 

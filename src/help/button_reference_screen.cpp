@@ -56,7 +56,7 @@ ButtonReferenceScreen::ButtonReferenceScreen(State& s, ui::Workbench& wb)
         "подсказкой при наведении на кнопку); в круглых скобках — флажки и переключатели.")
       .at(0, 0)
       .span(1, 2);
-  textArea("text", "", "").at(1, 0).span(1, 2).locked();
+  textArea("text", "", "").at(1, 0).span(1, 2).locked().chars(100).lines(30);
   button("refresh", "Обновить", [this] { fill(); })
       .at(2, 0)
       .tip("Собрать справку заново по всем экранам программы");

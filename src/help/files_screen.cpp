@@ -31,7 +31,7 @@ std::string filesText(const std::string& workDir) {
 
 FilesScreen::FilesScreen(State& s, ui::Workbench& wb) : Screen(s, wb, "Файловая система") {
   label("intro", "Дерево каталогов программы и что хранит каждый файл.").at(0, 0).span(1, 2);
-  textArea("text", "", "").at(1, 0).span(1, 2).locked();
+  textArea("text", "", "").at(1, 0).span(1, 2).locked().chars(100).lines(30);
   button("refresh", "Обновить", [this] { fill(); })
       .at(2, 0)
       .tip("Заново проверить, какие каталоги уже есть в каталоге программы");

@@ -209,16 +209,11 @@ void InitialDataScreen::updateNavigation() {
 // ---- load ----
 
 bool InitialDataScreen::readDate(double& day, int32& month, int32& year) {
-  const auto y = form().number("Year1");
-  const auto m = form().number("Month1");
-  const auto d = form().number("Day1");
-  const auto whole = [](const std::optional<double>& v) {
-    return v && *v == std::trunc(*v) && *v >= -2147483648.0 && *v <= 2147483647.0;
-  };
-  if (!whole(y) || !whole(m) || !d) return false;
-  year = static_cast<int32>(*y);
-  month = static_cast<int32>(*m);
-  day = *d;
+  const auto d = form().date("Day1", "Month1", "Year1");
+  if (!d) return false;
+  day = d->day;
+  month = d->month;
+  year = d->year;
   return true;
 }
 
@@ -235,7 +230,11 @@ void InitialDataScreen::load() {
   const bool moon = f.checked("kodMoon");
   double day = 0;
   int32 month = 0, year = 0;
-  if (!readDate(day, month, year)) return f.message(kMsgBadData, kTitle7);
+  if (!readDate(day, month, year)) {
+    // Three numbers that are no date (month 13, day 0) are refused as "G->J" refuses them.
+    const bool numbers = f.number("Day1") && f.number("Month1") && f.number("Year1");
+    return numbers ? f.message(kMsgBadDate, kTitle70) : f.message(kMsgBadData, kTitle7);
+  }
   // The date is normalised as "G->J" does it (a day beyond its month carries into the next months,
   // the boxes show the date reached); a month beyond the table is refused by both alike.
   if (!NormDate(s, day, month, year)) return f.message(kMsgBadDate, kTitle70);
@@ -395,7 +394,7 @@ void InitialDataScreen::gregorianToJulian() {
   const double jd = JDfromDate(s, s.Day, s.Month, s.Year);
   if (s.DateError != 0) return;
   s.JD = jd;
-  f.setNumber("JD", s.JD);
+  f.setNumber("JD", s.JD, 3);
 }
 
 void InitialDataScreen::julianToGregorian() {

@@ -29,7 +29,9 @@ constexpr std::string_view kMsgEquations = "Ошибка решения урав
 
 constexpr double kPictureWidthCm = 10, kPictureHeightCm = 13;
 constexpr double kOriginX = 5, kOriginY = 6;  // the Earth-Moon centre of mass, cm
-constexpr int kScaleMin = 5, kScaleMax = 500, kScaleStart = 40;  // thousand km per cm
+// Thousand km per cm; at the start the Moon's orbit (up to 406 000 km) fits the 5 cm beside the
+// centre of the picture.
+constexpr int kScaleMin = 5, kScaleMax = 500, kScaleStart = 90;
 
 // Rows of the result table.
 enum Row { kRowPeriod, kRowRsr, kRowEks, kRowAlfaP, kRowAlfaU, kRowBetta };
@@ -198,14 +200,16 @@ void MoonDataScreen::setMoonAndEarth() {
   ui::Form& f = form();
   const auto fail = [&f] { f.message(kMsgBadInput, kTitle70); };
   // Every box first: nothing changes when one of them does not hold a number.
-  const auto km11 = f.number("km11");
-  const auto vxsys = f.number("VXsys");
-  const auto betta = f.number("Betta0");
-  const auto eks = f.number("Eks0");
-  const auto r0sr = f.number("R0sr");
-  if (!km11 || !(*km11 > 0) || !vxsys) return fail();
+  // The ranges keep every result finite: a mass ratio from 10^-3 to 10^6, a velocity below that
+  // of light, an inclination within a half turn, a mean distance up to 10^9 thousand km.
+  const auto km11 = f.numberIn("km11", 1e-3, 1e6);
+  const auto vxsys = f.numberIn("VXsys", -3e8, 3e8);
+  const auto betta = f.numberIn("Betta0", -180, 180);
+  const auto eks = f.numberIn("Eks0", 0, 1);
+  const auto r0sr = f.numberIn("R0sr", 0, 1e9);
+  if (!km11 || !vxsys) return fail();
   if (f.checked("ovBetta") && !betta) return fail();
-  if (f.checked("ovEks") && (!eks || *eks < 0 || *eks >= 1)) return fail();
+  if (f.checked("ovEks") && (!eks || *eks >= 1)) return fail();
   if (f.checked("ovR0sr") && (!r0sr || !(*r0sr > 0))) return fail();
   if (!(s.m[0] > 0) || !(s.km[3] > 0) || !std::isfinite(s.JD)) return fail();
 
@@ -450,16 +454,11 @@ void MoonDataScreen::showCheckDisplay() {
 void MoonDataScreen::gregorianToJulian() {
   State& s = state();
   ui::Form& f = form();
-  const auto y = f.number("Year");
-  const auto m = f.number("Month");
-  const auto d = f.number("Day");
-  const auto whole = [](const std::optional<double>& v) {
-    return v && *v == std::trunc(*v) && std::fabs(*v) < 2e9;
-  };
-  if (!whole(y) || !whole(m) || !d) return f.message(kMsgBadDate, kTitle70);
-  s.YearD = static_cast<int32>(*y);
-  s.MonthD = static_cast<int32>(*m);
-  s.DayD = *d;
+  const auto date = f.date("Day", "Month", "Year");
+  if (!date) return f.message(kMsgBadDate, kTitle70);
+  s.YearD = date->year;
+  s.MonthD = date->month;
+  s.DayD = date->day;
   if (!NormDate(s, s.DayD, s.MonthD, s.YearD)) return f.message(kMsgBadDate, kTitle70);
   f.setText("Year", std::to_string(s.Year));
   f.setText("Month", std::to_string(s.Month));

@@ -1,5 +1,6 @@
 #include "observations/aberration_screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -9,6 +10,7 @@
 #include "model/state.h"
 #include "ui/canvas.h"
 #include "ui/form.h"
+#include "ui/scale_bar.h"
 #include "ui/workbench.h"
 
 namespace orvant {
@@ -18,6 +20,8 @@ namespace {
 const char* const kObjectCaptions[] = {"Солнце", "Меркурий", "Венера", "Земля", "Марс", "Юпитер",
                                        "Сатурн", "Уран", "Нептун", "Плутон", "Звезда"};
 const char* const kGroupIds[] = {"X", "Y", "Z", "VX", "VY", "VZ"};
+constexpr double kBig = 1e15, kFast = 1e9;  // the bounds of coordinates and of velocities
+constexpr ui::ProportionalScale kScaleBar{1000, 100000};  // 0.1 million km per cm units
 
 std::string objId(int k) { return "obj" + std::to_string(k); }
 
@@ -104,7 +108,9 @@ AberrationScreen::AberrationScreen(State& s, ui::Workbench& wb)
 
   group("c2", "").at(0, 2);
   picture("pic", "", 7.5, 8).in("c2").at(0, 0).span(1, 3);
-  scroll("scale", "", 1, 100, 20).in("c2").at(1, 0).span(1, 3).onChange([this] { showScale(); });
+  // In proportion (ui/scale_bar.h): 0.1 to 10 000 million km per cm, 2 at the start.
+  scroll("scale", "", 0, kScaleBar.steps, kScaleBar.position(20)).in("c2").at(1, 0).span(1, 3)
+      .onChange([this] { showScale(); });
   label("scaleText", "").in("c2").at(9, 0).span(1, 3);
   options("kind", "", {"построения", "развертка", "фазовая плоскость"}, 0).in("c2").at(2, 0)
       .span(3, 2).inColumns(1).tip("Что рисовать: построения, развертку по времени, фазовую плоскость");
@@ -123,9 +129,27 @@ void AberrationScreen::opened() {
   clearPicture();
 }
 
+double AberrationScreen::scaleUnit() const { return kScaleBar.value(form().position("scale")) * 1e8; }
+
 void AberrationScreen::showScale() {
-  const int v = form().position("scale");
+  const double v = kScaleBar.value(form().position("scale"));
   form().setText("scaleText", "Масштаб = " + screenNumber(v / 10.0) + " млн.км/см");
+}
+
+// The first picture of a placement shows the Earth's orbit and the object: when the farther lies
+// beyond the picture at the bar's scale (or within a tenth of it), the bar takes the scale that
+// puts it at 3 cm from the Sun.
+void AberrationScreen::fitScale() {
+  const State& s = state();
+  const int N = in_.Npl;
+  const double far =
+      std::max(std::hypot(s.X0[3], s.Y0[3], s.Z0[3]), std::hypot(s.X0[N], s.Y0[N], s.Z0[N]));
+  if (!std::isfinite(far) || !(far > 0)) return;
+  const double cm = far / scaleUnit(), half = form().canvas("pic").widthCm() / 2;
+  if (cm > half || cm < half / 10) {
+    form().setPosition("scale", kScaleBar.position(far / 3 / 1e8));
+    showScale();
+  }
 }
 
 void AberrationScreen::clearPicture() {
@@ -152,28 +176,28 @@ std::optional<AberrationInputs> AberrationScreen::readInputs() {
   in.theory = f.checked("theory");
   in.cosB = f.checked("cosB");
   bool ok = true;
-  auto num = [&](std::string_view id) {
-    const auto v = f.number(id);
-    if (!v || !std::isfinite(*v)) ok = false;
+  // Each box within a range that keeps every result finite: coordinates and scales within 10^15,
+  // velocities within 10^9, angles within a turn either way.
+  auto num = [&](std::string_view id, double lo = -kBig, double hi = kBig) {
+    const auto v = f.numberIn(id, lo, hi);
+    if (!v) ok = false;
     return v.value_or(0);
   };
-  auto whole = [&](std::string_view id) {
-    const double v = num(id);
-    if (v != std::trunc(v) || std::fabs(v) > 1e6) ok = false;
-    return static_cast<int32>(ok ? v : 0);
-  };
-  in.Day = num("Day");
-  in.Month = whole("Month");
-  in.Year = whole("Year");
-  in.GelioL3 = num("GelioL3");
-  in.GelioLpl = num("GelioLpl");
-  for (int j = 0; j < 6; ++j) in.star[static_cast<std::size_t>(j)] = num(std::string(kGroupIds[j]) + "pl");
+  const auto date = f.date("Day", "Month", "Year");
+  if (!date) ok = false;
+  in.Day = date ? date->day : 0;
+  in.Month = date ? date->month : 0;
+  in.Year = date ? date->year : 0;
+  in.GelioL3 = num("GelioL3", -360, 360);
+  in.GelioLpl = num("GelioLpl", -360, 360);
+  for (int j = 0; j < 6; ++j) {
+    const double bound = j < 3 ? kBig : kFast;
+    in.star[static_cast<std::size_t>(j)] = num(std::string(kGroupIds[j]) + "pl", -bound, bound);
+  }
   in.N = num("N");
-  in.VXsys = num("VXsys");
-  in.VYsys = num("VYsys");
-  in.VZsys = num("VZsys");
-  (void)num("MT");
-  (void)num("MAlfa");
+  in.VXsys = num("VXsys", -kFast, kFast);
+  in.VYsys = num("VYsys", -kFast, kFast);
+  in.VZsys = num("VZsys", -kFast, kFast);
   if (!ok || !(in.N > 0) || !(num("MT") > 0) || !(num("MAlfa") > 0)) {
     f.message(kMsgAberrationInputs, kTitle7);
     return std::nullopt;
@@ -199,6 +223,7 @@ bool AberrationScreen::placeNow() {
   restEarth_ = rest(3);
   restObject_ = rest(in->Npl);
   showPlacement();
+  fitScale();
   if (form().option("kind") == 0) drawConstruction();
   return true;
 }
@@ -288,7 +313,7 @@ void AberrationScreen::showIteration() {
 void AberrationScreen::drawConstruction() {
   ui::Canvas& c = form().canvas("pic");
   const State& s = state();
-  const double unit = form().position("scale") * 1e8;
+  const double unit = scaleUnit();
   c.clear();
   c.setOrigin(c.widthCm() / 2, c.heightCm() / 2, unit);
   const bool xz = form().option("plane") == 1;

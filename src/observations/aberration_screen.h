@@ -45,6 +45,8 @@ class AberrationScreen : public ui::Screen {
   void drawConstruction();
   void drawSweep();
   void showScale();
+  double scaleUnit() const;  // m per cm of the construction, from the scale bar
+  void fitScale();
 
   AberrationInputs in_;
   AberrationResult r_;

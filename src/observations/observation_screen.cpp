@@ -428,6 +428,9 @@ void ObservationScreen::start() {
     return;
   }
   State& s = state();
+  // A file number that is not one is refused before anything changes.
+  if (!isFileNumber(form().text("FileNo")) || !isFileNumber(form().text("GoodNo")))
+    return form().message(kMsgBadInputs, kTitle70);
   if (!openChosenObservatory()) return;
   s.FileNo = form().text("FileNo");
   s.GoodNo = form().text("GoodNo");
@@ -506,11 +509,10 @@ LoopEnd ObservationScreen::runLoop() {
 
 void ObservationScreen::dmyToJd() {
   State& s = state();
-  const double day = num("Day");
-  const int32 month = integerOf(num("Month")), year = integerOf(num("Year"));
-  if (!std::isfinite(day) || month == std::numeric_limits<int32>::min() ||
-      year == std::numeric_limits<int32>::min())
-    return form().message(kMsgBadDateScreen, kTitle7);
+  const auto date = form().date("Day", "Month", "Year");
+  if (!date) return form().message(kMsgBadDateScreen, kTitle7);
+  const double day = date->day;
+  const int32 month = date->month, year = date->year;
   s.CalType = static_cast<int16>(std::max(0, form().option("CalType")));
   s.Hour0 = form().option("Hour0") == 1 ? 12 : 0;
   s.DateError = 0;

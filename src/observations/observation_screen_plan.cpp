@@ -115,6 +115,9 @@ void ObservationScreen::runExperiments() {
   }
 
   // The checks and readings of "Начать".
+  // A file number that is not one is refused before anything changes.
+  if (!isFileNumber(form().text("FileNo")) || !isFileNumber(form().text("GoodNo")))
+    return form().message(kMsgBadInputs, kTitle70);
   if (!planScreen->readBoxes()) return;
   if (const std::string why = planIgnored(plan); !why.empty())
     return form().message(why, kTitle70);

@@ -13,6 +13,7 @@
 #include "initial/twobody.h"
 #include "model/calendar.h"
 #include "model/format.h"
+#include "model/input_check.h"
 #include "model/paths.h"
 #include "model/textfile.h"
 
@@ -123,13 +124,26 @@ std::string badDataHeader(const State& s) {
          "(тыс.км.)\n\n";
 }
 
-std::string traceLine(const State& s, double L, double B, double JD, std::string_view label) {
+namespace {
+// The trace writes its numbers with formats of fixed width: a value a line cannot hold (not
+// finite, or too long for its place) refuses the line.
+bool traceable(std::initializer_list<double> values) {
+  for (double v : values)
+    if (!std::isfinite(v) || std::fabs(v) >= 1e15) return false;
+  return true;
+}
+}  // namespace
+
+std::optional<std::string> traceLine(const State& s, double L, double B, double JD,
+                                     std::string_view label) {
+  if (!traceable({L, B, s.DayNab, JD})) return std::nullopt;
   return formatMask(L, "000.000000000") + "  " + formatMask(B, "00.000000000") + "   " +
          formatMask(s.DayNab, "00.00") + "  " + std::to_string(s.MonthNab) + "  " +
          std::to_string(s.YearNab) + "  JD= " + screenNumber(JD) + std::string(label);
 }
 
-std::string traceObservationLine(const State& s, double Lnab, double Bnab, double JD) {
+std::optional<std::string> traceObservationLine(const State& s, double Lnab, double Bnab, double JD) {
+  if (!traceable({Lnab, Bnab, s.DayNab, JD})) return std::nullopt;
   return formatMask(Lnab, "000.000000000") + "  " + formatMask(Bnab, "00.000000000") + "  " +
          formatMask(s.DayNab, "00.00") + "  " + std::to_string(s.MonthNab) + "  " +
          std::to_string(s.YearNab) + "  JD= " + screenNumber(JD) +
@@ -177,6 +191,25 @@ bool ObservationRun::fail() {
   return false;
 }
 
+bool reductionInputsOk(const ReductionInputs& in) {
+  const bool objectOk = in.Npl == 0 || in.Npl == 1 || in.Npl == 2 ||
+                        (in.Npl >= 4 && in.Npl <= 9) || in.Npl == kMoon;
+  const auto within = [](double v, const InputRange& r) {
+    return checkNumber(v, r.lo, r.hi) && (v > r.lo || r.loIncluded);
+  };
+  return objectOk && in.CalType >= 0 && in.CalType <= 2 &&
+         checkDate(in.Day, static_cast<double>(in.Month), static_cast<double>(in.Year)) &&
+         checkWhole(static_cast<double>(in.YearEnd), -static_cast<std::int64_t>(kMaxYear),
+                    static_cast<std::int64_t>(kMaxYear)) &&
+         within(in.StepTab, kStepTabRange) && within(in.ObsL, kLongitudeRange) &&
+         within(in.ObsB, kLatitudeRange) && within(in.Hpl, kAltitudeRange) &&
+         within(in.Hsol, kAltitudeRange) && within(in.limit, kLimitRange) &&
+         within(in.pauseMs, kPauseRange) && within(in.MT, kPictureScaleRange) &&
+         within(in.MAlfa, kPictureScaleRange) && within(in.MdAlfa, kPictureScaleRange) &&
+         within(in.MdR, kPictureScaleRange) && within(in.dY, kOffsetRange) &&
+         within(in.Prec, kPrecessionRange);
+}
+
 bool ObservationRun::start(const ReductionInputs& in, ReductionObserver& obs) {
   State& s = s_;
   const bool tab = s.SrcKind != "Obs";
@@ -202,15 +235,7 @@ bool ObservationRun::start(const ReductionInputs& in, ReductionObserver& obs) {
   }
   // A.3
   s.kStop = 0;
-  const bool objectOk = in.Npl == 0 || in.Npl == 1 || in.Npl == 2 ||
-                        (in.Npl >= 4 && in.Npl <= 9) || in.Npl == kMoon;
-  const double numbers[] = {in.Day,   in.StepTab, in.ObsL, in.ObsB,  in.Hpl,    in.Hsol,
-                            in.limit, in.pauseMs, in.MT,   in.MAlfa, in.MdAlfa, in.MdR,
-                            in.dY,    in.Prec};
-  bool ok = objectOk && in.StepTab > 0 && in.MT > 0 && in.MAlfa > 0 && in.MdAlfa > 0 &&
-            in.MdR > 0 && in.pauseMs >= 0 && (in.CalType >= 0 && in.CalType <= 2);
-  for (double v : numbers) ok = ok && std::isfinite(v);
-  if (!ok) {
+  if (!reductionInputsOk(in)) {
     s.report(kMsgBadInputs, kTitle70);
     return false;
   }
@@ -387,9 +412,8 @@ bool ObservationRun::sourceStep(ReductionObserver& obs, bool& ended, double& Lna
 
 bool ObservationRun::traceValues(double L, double B, std::string_view label) {
   if (!traceOn_) return true;
-  if (!appendLineWhole(fullPath(s_, tracePath(s_)), traceLine(s_, L, B, s_.JD, label)))
-    return false;
-  return true;
+  const auto line = traceLine(s_, L, B, s_.JD, label);
+  return line && appendLineWhole(fullPath(s_, tracePath(s_)), *line);
 }
 
 bool ObservationRun::trace(int I, std::string_view label) {
@@ -911,7 +935,8 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
       r.Zras = s.Z[N];
       row(r, kRowRas, N);
       if (traceOn_) {
-        ok = appendLineWhole(fullPath(s, tracePath(s)), traceObservationLine(s, Lnab, Bnab, JDsave)) &&
+        const auto line = traceObservationLine(s, Lnab, Bnab, JDsave);
+        ok = line && appendLineWhole(fullPath(s, tracePath(s)), *line) &&
              appendLineWhole(fullPath(s, tracePath(s)), "");
       }
     }
@@ -944,13 +969,16 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
   obs.passDone(*this, r);
   // 27
   if (auto live = obs.liveInputs()) {
-    if (live->StepTab > 0 && std::isfinite(live->StepTab)) live_.StepTab = live->StepTab;
-    if (std::isfinite(live->limit)) live_.limit = live->limit;
-    if (live->pauseMs >= 0 && std::isfinite(live->pauseMs)) live_.pauseMs = live->pauseMs;
-    if (live->MT > 0) live_.MT = live->MT;
-    if (live->MAlfa > 0) live_.MAlfa = live->MAlfa;
-    if (live->MdAlfa > 0) live_.MdAlfa = live->MdAlfa;
-    if (live->MdR > 0) live_.MdR = live->MdR;
+    const auto take = [](double typed, double& used, const InputRange& r) {
+      if (const auto v = checkNumber(typed, r.lo, r.hi); v && (*v > r.lo || r.loIncluded)) used = *v;
+    };
+    take(live->StepTab, live_.StepTab, kStepTabRange);
+    take(live->limit, live_.limit, kLimitRange);
+    take(live->pauseMs, live_.pauseMs, kPauseRange);
+    take(live->MT, live_.MT, kPictureScaleRange);
+    take(live->MAlfa, live_.MAlfa, kPictureScaleRange);
+    take(live->MdAlfa, live_.MdAlfa, kPictureScaleRange);
+    take(live->MdR, live_.MdR, kPictureScaleRange);
   }
   s.JD = JDsave;
   return true;

@@ -79,6 +79,27 @@ struct ReductionInputs {
   double Prec = 5030;         // "Прецессия, сек"
 };
 
+// The ranges of the numbers of a reduction, at start and when re-read after a pass. Beyond them
+// a box is refused: they keep every figure finite and every written number short, and the pause
+// within a minute.
+struct InputRange {
+  double lo, hi;
+  bool loIncluded = true;  // false: lo itself is refused (a step or a scale of 0)
+};
+inline constexpr InputRange kStepTabRange{0, 1e6, false};         // days
+inline constexpr InputRange kLongitudeRange{-360, 360};            // degrees
+inline constexpr InputRange kLatitudeRange{-90, 90};               // degrees
+inline constexpr InputRange kAltitudeRange{-180, 180};             // Hpl, Hsol: beyond ±90 never/always
+inline constexpr InputRange kLimitRange{0, 1e9};                   // thousand km or arc seconds
+inline constexpr InputRange kPauseRange{0, 60000};                 // milliseconds
+inline constexpr InputRange kPictureScaleRange{0, 1e12, false};    // MT, MAlfa, MdAlfa, MdR
+inline constexpr InputRange kOffsetRange{-1000, 1000};             // dY, cm
+inline constexpr InputRange kPrecessionRange{-1e6, 1e6};           // arc seconds per century
+
+// True when every box of a reduction holds a value it may run with: the object, the date (the
+// shared date check), the years, and each number within its range.
+bool reductionInputsOk(const ReductionInputs& in);
+
 // The boxes re-read after every pass (B.27): an invalid value keeps the one in use.
 struct LiveInputs {
   double StepTab = 1.28;
@@ -206,9 +227,11 @@ std::string badDataPath(const State& s);
 std::string traceHeader(const State& s);
 std::string badDataHeader(const State& s);
 // One traced line: Lk, Bk of object I, the record date, JD and the label.
-std::string traceLine(const State& s, double L, double B, double JD, std::string_view label);
+// nullopt when a value is not finite or too long for the line's formats (the line is not written).
+std::optional<std::string> traceLine(const State& s, double L, double B, double JD,
+                                     std::string_view label);
 // The observation line of the trace after step 24.
-std::string traceObservationLine(const State& s, double Lnab, double Bnab, double JD);
+std::optional<std::string> traceObservationLine(const State& s, double Lnab, double Bnab, double JD);
 // One line of the Bad_data file; nullopt when a value cannot be written (not finite or beyond
 // the integers).
 std::optional<std::string> badDataLine(const State& s, const PassResult& r);

@@ -97,12 +97,6 @@ std::string fullText(const State& s, const std::string& relPath) {
   return fullPath(s, relPath).string();
 }
 
-bool allDigits(std::string_view t) {
-  if (t.empty()) return false;
-  for (char c : t)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 // Reads the five header lines of an open file into the state; false when the header is short or
 // line 5 is not two integers.
@@ -354,7 +348,7 @@ static std::string observatoryCode(const SourceScreen& scr, int k) {
 
 std::string obsChoicePath(const SourceScreen& scr, int k) {
   const std::string name = observatoryCode(scr, k);
-  if (name.empty() || !allDigits(scr.fileNo)) return {};
+  if (name.empty() || !isFileNumber(scr.fileNo)) return {};
   const std::string npl = std::to_string(scr.objectNo);
   return scr.goodFileObs
              ? paths::goodObsFile(name, npl, scr.fileNo, scr.criterion == ObsCriterion::dR)
@@ -362,7 +356,7 @@ std::string obsChoicePath(const SourceScreen& scr, int k) {
 }
 
 bool SelectObs(State& s, SourceScreen& scr, int k, bool reopen) {
-  if (k < 0 || k >= static_cast<int>(kObsCatalogue.size()) || !allDigits(scr.fileNo)) {
+  if (k < 0 || k >= static_cast<int>(kObsCatalogue.size()) || !isFileNumber(scr.fileNo)) {
     s.report(kMsgObsBadInput, kTitle7);
     return false;
   }
@@ -455,6 +449,13 @@ bool SelectTab(State& s, SourceScreen& scr, int k) {
   if (name == "AlKhwarizmi" && scr.precTab) s.CorrTab0 = s.CorrTab0 - s.Prec * 15 / 100 / 3600;
   s.kStop = 0;
   s.kEnd = 0;
+  return true;
+}
+
+bool isFileNumber(std::string_view t) {
+  if (t.empty() || t.size() > 9) return false;
+  for (char c : t)
+    if (c < '0' || c > '9') return false;
   return true;
 }
 

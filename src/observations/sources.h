@@ -166,6 +166,10 @@ bool SelectObs(State& s, SourceScreen& scr, int k, bool reopen = false);
 // code or number that cannot name a file.
 std::string obsChoicePath(const SourceScreen& scr, int k);
 
+// A file number of the observatory files (and of their accepted copies): digits only, 1 to 9 of
+// them ("abc", "nan", "inf", "-1" and "1e3" are not).
+bool isFileNumber(std::string_view text);
+
 // A click on entry k (0..10) of "Tab". Sets Npl, ObsName, NSheet, ObsL, ObsB, the screen's options
 // and date fields from the table catalogue; YearBeg = the year field, the "Obs" year fields
 // YearBeg and YearBeg + 30; when the workbook changes closes the old one and opens the new

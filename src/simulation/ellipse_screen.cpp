@@ -109,29 +109,37 @@ bool EllipseScreen::readInputs(Inputs& in) {
   ui::Form& f = form();
   const char* ids[] = {"Rsr", "Eks1", "Eks2", "W", "Mx", "MT", "MdAlfa", "MdR", "step"};
   double* dst[] = {&in.a, &in.e1, &in.e2, &in.W, &in.Mx, &in.MT, &in.MdAlfa, &in.MdR, &in.step};
+  // Eccentricities 0 up to 1; the mean distance, W and the step above 0, within 10^12 (the step
+  // within 10^6 days): the loop then advances and its figures stay finite. The scales within
+  // ±10^12 (a scale of 0 is the drawing's own error).
+  const double lo[] = {0, 0, 0, 0, -1e12, -1e12, -1e12, -1e12, 0};
+  const double hi[] = {1e12, 1, 1, 1e12, 1e12, 1e12, 1e12, 1e12, 1e6};
   for (int k = 0; k < 9; ++k) {
-    const auto v = f.number(ids[k]);
-    if (!v || !std::isfinite(*v)) {
+    const auto v = f.numberIn(ids[k], lo[k], hi[k]);
+    if (!v) {
       f.message(kMsgBadInput, kTitle60);
       return false;
     }
     *dst[k] = *v;
   }
-  if (in.e1 < 0 || in.e1 >= 1 || in.e2 < 0 || in.e2 >= 1 || in.a <= 0) {
+  if (in.e1 >= 1 || in.e2 >= 1 || !(in.a > 0) || !(in.W > 0) || !(in.step > 0)) {
     f.message(kMsgBadInput, kTitle60);
     return false;
   }
   return true;
 }
 
-// The scales and the step may change while the loop runs; a box that is not a number keeps the
+// The scales and the step may change while the loop runs; a box that fails its check keeps the
 // value it had.
 void EllipseScreen::rereadScales() {
   ui::Form& f = form();
-  if (auto v = f.number("MT"); v && std::isfinite(*v)) in_.MT = *v;
-  if (auto v = f.number("MdAlfa"); v && std::isfinite(*v)) in_.MdAlfa = *v;
-  if (auto v = f.number("MdR"); v && std::isfinite(*v)) in_.MdR = *v;
-  if (auto v = f.number("step"); v && std::isfinite(*v)) in_.step = *v;
+  const auto take = [&f](const char* id, double lo, double hi, double& used) {
+    if (auto v = f.numberIn(id, lo, hi); v && (lo < 0 || *v > 0)) used = *v;
+  };
+  take("MT", -1e12, 1e12, in_.MT);
+  take("MdAlfa", -1e12, 1e12, in_.MdAlfa);
+  take("MdR", -1e12, 1e12, in_.MdR);
+  take("step", 0, 1e6, in_.step);
 }
 
 void EllipseScreen::clearPictures() {

@@ -1,5 +1,6 @@
 #include "simulation/gravity_test_screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "model/state.h"
 #include "ui/canvas.h"
 #include "ui/form.h"
+#include "ui/scale_bar.h"
 #include "ui/workbench.h"
 
 namespace orvant::simulation {
@@ -85,7 +87,10 @@ GravityTestScreen::GravityTestScreen(State& s, ui::Workbench& wb)
     drawBodies(Nit_ > 0);
   });
   label("scaleText", "Масштаб = 2 млн.км/см").in("gPic").at(1, 1);
-  scroll("scale", "", 1, 100000, 20).in("gPic").at(2, 0).span(1, 2).onChange([this] { scaleChanged(); });
+  // The bar moves the scale in proportion: each of its 1000 steps multiplies it by the same
+  // factor, from 0.1 to 10 000 million km per cm (scaleValue).
+  scroll("scale", "", 0, kScaleSteps, scalePosition(20)).in("gPic").at(2, 0).span(1, 2)
+      .onChange([this] { scaleChanged(); });
 
   group("gRes", "Результаты").at(0, 2).span(5, 1);
   field("L0", "L12=L21=", "").in("gRes").at(0, 0).span(1, 2).chars(19).locked();
@@ -121,8 +126,16 @@ void GravityTestScreen::opened() {
 
 void GravityTestScreen::activated() { scaleChanged(); }
 
+double GravityTestScreen::scaleValue(int position) {
+  return ui::ProportionalScale{kScaleSteps, 100000}.value(position);
+}
+
+int GravityTestScreen::scalePosition(double value) {
+  return ui::ProportionalScale{kScaleSteps, 100000}.position(value);
+}
+
 void GravityTestScreen::scaleChanged() {
-  const int v = form().position("scale");
+  const double v = scaleValue(form().position("scale"));
   state().Mx1 = v * 1e8;
   form().setText("scaleText", "Масштаб = " + screenNumber(v / 10.0) + " млн.км/см");
   drawGrid();
@@ -216,6 +229,17 @@ void GravityTestScreen::placeBodies() {
   }
   haveFirst_ = false;
   Nit_ = 0;
+  // The first picture shows both bodies: when the farther lies beyond the picture's 10 cm (or
+  // within 1 cm of the centre) at the scale of the bar, the bar takes the scale that puts it at
+  // 8 cm.
+  const bool xy = f.option("plane") == 0;
+  double far = 0;
+  for (const int d : marked) far = std::max({far, std::fabs(s.X[d]), std::fabs(xy ? s.Y[d] : s.Z[d])});
+  if (far > 0 && (far / s.Mx1 > 10 || far / s.Mx1 < 1)) {
+    f.setPosition("scale", scalePosition(far / 8 / 1e8));
+    scaleChanged();  // redraws the grid and the bodies
+    return;
+  }
   drawGrid();
   drawBodies(false);
 }
@@ -265,8 +289,10 @@ void GravityTestScreen::firstApproximation() {
     if (!x || !std::isfinite(*x)) return f.message(kMsgBadForce, kTitle7);
     v[k] = *x * s.MK;
   }
-  const auto factor = f.number("VgrFactor"), mf = f.number("MF");
-  if (!factor || !mf || !finite({*factor, *mf})) return f.message(kMsgBadForce, kTitle7);
+  // The speed of gravity is a positive multiple of that of light (up to 1e300: "infinite"); the
+  // force scale is positive.
+  const auto factor = f.numberIn("VgrFactor", 0, 1e300), mf = f.numberIn("MF", 0, 1e15);
+  if (!factor || !mf || !(*factor > 0) || !(*mf > 0)) return f.message(kMsgBadForce, kTitle7);
   const double Vgr = *factor * s.Vsv;
   const int I = Np1_, J = Np2_;
   // the pair of the bodies at rest, computed before anything is kept

@@ -48,6 +48,12 @@ class GravityTestScreen : public ui::Screen {
   const Table& FX() const { return FX_; }
   const Table& FY() const { return FY_; }
   const Table& FZ() const { return FZ_; }
+  // The scale bar: position 0..kScaleSteps to the value (0.1 million km per cm units, 1 to
+  // 100 000) and back (the first position whose value is not below `value`).
+  static constexpr int kScaleSteps = 1000;
+  static double scaleValue(int position);
+  static int scalePosition(double value);
+
   double Xsl(int i) const { return Xsl_[i]; }
   double Ysl(int i) const { return Ysl_[i]; }
   double Zsl(int i) const { return Zsl_[i]; }

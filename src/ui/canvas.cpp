@@ -281,6 +281,21 @@ bool MemoryCanvas::writeBmp(const std::string& path, double widthCm, double heig
   return raster.writeBmp(path);
 }
 
+void MemoryCanvas::paint(const Shape& shape) {
+  // The list's storage grows by doubling up to kMaxShapes and never beyond it.
+  if (shapes_.size() == shapes_.capacity() && shapes_.size() < kMaxShapes)
+    shapes_.reserve(std::min(kMaxShapes, std::max<std::size_t>(64, 2 * shapes_.size())));
+  if (shapes_.size() >= kMaxShapes) {
+    // The first half (the picture's frame and its first data) stays; of the rest, the older half
+    // is let go.
+    const std::size_t head = kMaxShapes / 2, gone = (kMaxShapes - head) / 2;
+    const auto from = shapes_.begin() + static_cast<std::ptrdiff_t>(head);
+    shapes_.erase(from, from + static_cast<std::ptrdiff_t>(gone));
+    dropped_ += gone;
+  }
+  shapes_.push_back(shape);
+}
+
 bool MemoryCanvas::write(const std::string& path) {
   return writeBmp(path, widthCm(), heightCm(), shapes_);
 }

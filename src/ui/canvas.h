@@ -16,6 +16,7 @@
 // read, and can write them as a BMP file without a toolkit (text is not rasterised there).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -120,11 +121,19 @@ class Canvas {
 };
 
 // The picture kept in memory: a display list of what was drawn since the last clear.
+//
+// The list is bounded: a long loop that draws without clearing (an orbit check of hours, a run of
+// centuries) would otherwise keep every point it ever drew. Once kMaxShapes shapes are held, the
+// first half (the frame and the first data) stays and the older half of the rest is let go
+// (counted by dropped()): the list keeps the beginning and the latest drawing.
 class MemoryCanvas : public Canvas {
  public:
+  static constexpr std::size_t kMaxShapes = 100000;  // about 13 MB of shapes
   using Canvas::Canvas;
   const std::vector<Shape>& shapes() const { return shapes_; }
   int clearCount() const { return clears_; }
+  // Shapes let go since the last clear to keep the list within kMaxShapes.
+  std::size_t dropped() const { return dropped_; }
 
   // Rasterises the display list into a 24-bit BMP image, white background, kPixelsPerCm.
   // Points, lines and circles are drawn; text is not (no fonts without a toolkit).
@@ -133,13 +142,21 @@ class MemoryCanvas : public Canvas {
                        const std::vector<Shape>& shapes);
 
  protected:
-  void paint(const Shape& shape) override { shapes_.push_back(shape); }
-  void erase() override { shapes_.clear(); ++clears_; }
-  void resized() override { shapes_.clear(); }
+  void paint(const Shape& shape) override;
+  void erase() override {
+    shapes_.clear();
+    dropped_ = 0;
+    ++clears_;
+  }
+  void resized() override {
+    shapes_.clear();
+    dropped_ = 0;
+  }
   bool write(const std::string& path) override;
 
  private:
   std::vector<Shape> shapes_;
+  std::size_t dropped_ = 0;
   int clears_ = 0;
 };
 

@@ -53,7 +53,7 @@ struct Control {
   std::vector<std::string> entries;    // Options: entry captions, in order
   std::vector<std::string> columns;    // Table: column captions (their count is the column count)
   std::vector<std::string> rowCaptions;  // Table: optional captions at the left of the rows
-  int rows = 0;                        // Table
+  int rows = 0;                        // Table; Text: lines shown at first (0: a few)
   double widthCm = 0, heightCm = 0;    // Picture size
 
   // ---- layout hints ----
@@ -61,7 +61,7 @@ struct Control {
   int row = -1;        // grid cell inside the container; -1: the next free row, column 0
   int col = 0;
   int rowSpan = 1, colSpan = 1;
-  int width = 0;       // Field: width in characters (0: the toolkit's default);
+  int width = 0;       // Field, Text: width in characters (0: the toolkit's default);
                        // Table: least width of a column in characters
   int across = 1;      // Options: entries laid out in this many columns
   bool readOnly = false;  // Field, Text, Table: the user cannot edit it
@@ -78,6 +78,7 @@ struct Control {
   Control& span(int rows_, int cols_) { rowSpan = rows_; colSpan = cols_; return *this; }
   Control& in(std::string groupId) { group = std::move(groupId); return *this; }
   Control& chars(int n) { width = n; return *this; }
+  Control& lines(int n) { rows = n; return *this; }  // Text: the lines it shows when it opens
   Control& inColumns(int n) { across = n; return *this; }
   Control& locked() { readOnly = true; return *this; }
   Control& tip(std::string line) { help = std::move(line); return *this; }

@@ -82,6 +82,19 @@ void Form::setText(std::string_view id, std::string_view text) {
 
 std::optional<double> Form::number(std::string_view id) const { return parseNumber(text(id)); }
 
+std::optional<DateInput> Form::date(std::string_view day, std::string_view month,
+                                    std::string_view year) const {
+  return checkDate(number(day), number(month), number(year));
+}
+
+std::optional<double> Form::numberIn(std::string_view id, double lo, double hi) const {
+  return checkNumber(number(id), lo, hi);
+}
+
+std::optional<std::int64_t> Form::wholeIn(std::string_view id, std::int64_t lo, std::int64_t hi) const {
+  return checkWhole(number(id), lo, hi);
+}
+
 void Form::setNumber(std::string_view id, double value, int decimals) {
   setText(id, screenNumber(value, decimals));
 }

@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/input_check.h"
 #include "model/messages.h"
 #include "ui/canvas.h"
 #include "ui/control.h"
@@ -47,6 +48,11 @@ class Form : public MessageSink {
   void setText(std::string_view id, std::string_view text);
   // The text as a number ("1,5", "1.5", "1E3", "1D3"); nullopt when it is not one.
   std::optional<double> number(std::string_view id) const;
+  // The shared checks of typed input (model/input_check.h): a date of three boxes, a finite number
+  // within [lo, hi], a whole number within [lo, hi]; nullopt when the text fails the check.
+  std::optional<DateInput> date(std::string_view day, std::string_view month, std::string_view year) const;
+  std::optional<double> numberIn(std::string_view id, double lo, double hi) const;
+  std::optional<std::int64_t> wholeIn(std::string_view id, std::int64_t lo, std::int64_t hi) const;
   // Shows a number with the decimal comma, truncated to `decimals` (-1: up to 15 digits).
   void setNumber(std::string_view id, double value, int decimals = -1);
   // Appends one line to a Text area.

@@ -85,6 +85,11 @@ TEST(Export, RecordFileRowsMatchTheReader) {
   EXPECT_DOUBLE_EQ(at(t, 2, "Eks"), 0.205631);
   EXPECT_DOUBLE_EQ(at(t, 1, "Rsr_km"), 57909100.0);
   EXPECT_DOUBLE_EQ(at(t, 1, "Wsr_rad_per_century"), 2608.79);
+  // Each value as the shortest decimal that reads back as the same double, not 17 digits.
+  for (const char* text : {",7.005,", ",0.205631,", ",77.000015,", ",57909100,", ",2608.79\n"})
+    EXPECT_NE(out.csv.find(text), std::string::npos) << text << " in\n" << out.csv;
+  EXPECT_EQ(out.csv.find("9999999"), std::string::npos) << out.csv;
+  EXPECT_EQ(out.csv.find("0000001"), std::string::npos) << out.csv;
 
   // The same numbers as the program's own reader takes from the file.
   State s;
@@ -153,6 +158,14 @@ TEST(Export, RefusesWhatItCannotRead) {
   EXPECT_NE(exportCsv((d.path / "NEW/Orvant3Nab.txt").string()).error, "");  // missing
   EXPECT_NE(exportCsv(d.write("Dat/Orvant1XYZ1.txt", "\n\n\n\n\n\n\nnot a row\n")).error, "");
   EXPECT_FALSE(readCoordinateText("\n\n\n\n\n\n\n01,5.13.1801____T= 1\n"));
+  // A file it does not take: the refusal names the files it does take; screen 10's trace says
+  // where that run's figures are.
+  const auto other = exportCsv(d.write("Dat/notes.txt", "x"));
+  EXPECT_NE(other.error.find("Dat/Stat<ObsName><Npl>_<FileNo>.txt"), std::string::npos) << other.error;
+  EXPECT_NE(other.error.find("Plan<k>/Txt<N>/Orvant<N>Ras<e>.txt"), std::string::npos) << other.error;
+  const auto trace = exportCsv(d.write("Dat/Ras_data_GREN4_100.txt", "\nпланета  № 4\n"));
+  EXPECT_NE(trace.error.find("журнал экрана 10"), std::string::npos) << trace.error;
+  EXPECT_NE(trace.error.find("Экспорт принимает"), std::string::npos) << trace.error;
 }
 
 }  // namespace

@@ -228,8 +228,16 @@ TEST(ConverterScreen, AngleConverterMinusThirtyAndIntoTheLongitude) {
   EXPECT_EQ(f.text("angDeg"), "-30");
   EXPECT_EQ(f.text("angRad"), "-0,523598");
   EXPECT_TRUE(f.checked("angSign"));
+  EXPECT_FALSE(f.enabled("angSign"));  // the box belongs to the sexagesimal forms
+  // Read again in degrees: the angle keeps its own sign, the box does not turn it over.
+  f.press("readAngle");
+  EXPECT_DOUBLE_EQ(b.screen().angle(), -30);
+  f.choose("angForm", 0);
+  f.press("readAngle");
+  EXPECT_NEAR(b.screen().angle(), -30, 1e-4);  // -0,523598 rad, truncated
   // hours-minutes-seconds with "--": the same angle
   f.choose("angForm", 3);
+  EXPECT_TRUE(f.enabled("angSign"));
   f.type("angH", "2");
   f.type("angHm", "");
   f.type("angHs", "");
@@ -328,6 +336,15 @@ TEST(ConverterCli, AngleInEveryForm) {
   EXPECT_EQ(v["Radians"], -0.523598);
   runCli("angle dms 1 2 3 4", status, err);
   EXPECT_EQ(status, 2);
+  // Degrees and radians carry their own sign: --neg is for dms and hms only.
+  v = runCli("angle deg -30", status, err);
+  ASSERT_EQ(status, 0) << err;
+  EXPECT_EQ(v["Degrees"], -30);
+  for (const char* args : {"angle deg --neg 30", "angle rad --neg 1"}) {
+    runCli(args, status, err);
+    EXPECT_EQ(status, 2) << args;
+    EXPECT_NE(err.find("--neg"), std::string::npos) << args << ": " << err;
+  }
   runCli("angle deg 1,5x", status, err);
   EXPECT_EQ(status, 2);
   EXPECT_NE(err.find("Введите правильно данные"), std::string::npos);

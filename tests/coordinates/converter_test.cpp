@@ -117,11 +117,15 @@ TEST(AngleConverter, MinusThirtyDegreesInEveryForm) {
   EXPECT_EQ(f.degrees, -30);
   EXPECT_TRUE(f.negative);
   EXPECT_EQ(f.radians, std::trunc(-30 / s.kUgol * 1e6) / 1e6);  // -0.523598, truncated
-  // Read back from each form with the sign option "--".
+  // Read back: the sexagesimal forms with the sign option "--"; degrees and radians carry their
+  // own sign, whatever the option says.
   EXPECT_DOUBLE_EQ(angleFrom(s, AngleForm::HourMinSec, 2, 0, 0, true), -30);
   EXPECT_DOUBLE_EQ(angleFrom(s, AngleForm::DegMinSec, 30, 0, 0, true), -30);
-  EXPECT_DOUBLE_EQ(angleFrom(s, AngleForm::Degrees, 30, 0, 0, true), -30);
-  EXPECT_NEAR(angleFrom(s, AngleForm::Radians, 30 / s.kUgol, 0, 0, true), -30, 1e-12);
+  for (const bool option : {false, true}) {
+    EXPECT_DOUBLE_EQ(angleFrom(s, AngleForm::Degrees, -30, 0, 0, option), -30);
+    EXPECT_DOUBLE_EQ(angleFrom(s, AngleForm::Degrees, 30, 0, 0, option), 30);
+    EXPECT_NEAR(angleFrom(s, AngleForm::Radians, -30 / s.kUgol, 0, 0, option), -30, 1e-12);
+  }
 }
 
 TEST(AngleConverter, SexagesimalPartsAreTruncatedNotRounded) {

@@ -143,6 +143,12 @@ TEST(FilesScreen, ShowsTheTreeFromTheCatalogue) {
   EXPECT_NE(text.find(" (пока нет)\n"), std::string::npos);  // JPL was not
   EXPECT_NE(text.find("Dat/Orvant<N>.dat — Параметры и начальные данные."), std::string::npos);
   EXPECT_NE(text.find("Plan<k>/Txt<N>/Orvant<N>Ras<e>.txt"), std::string::npos);
+  // What two logs and tables of screens 16 and 22 hold, as those screens write them.
+  EXPECT_NE(text.find("Dat/TimeYer_data.txt — Журнал Солнца у равноденствий и солнцестояний."),
+            std::string::npos);
+  EXPECT_EQ(text.find("поправки ET-UT по годам"), std::string::npos);
+  EXPECT_NE(text.find("Dat/dL<N>.dat — Таблица возмущений планет экрана 22."), std::string::npos);
+  EXPECT_NE(text.find("под номером файла N"), std::string::npos);
   // The tree follows the files the program writes: a folder made later shows as present.
   std::filesystem::create_directories(b.dir / "JPL");
   f.press("refresh");

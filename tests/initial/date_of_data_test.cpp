@@ -66,8 +66,12 @@ TEST(DateOfData, LoadNormalisesTheDateAsGToJDoesAndRefusesAMonthBeyondTheTable) 
   EXPECT_EQ(b.state.JD0, jd0);
   EXPECT_EQ(f.text("Month1"), "14");  // the refused date stays in the boxes to be corrected
 
-  // Month 13 and day 32 are carried forward: the boxes show the date that was loaded.
-  b.load(kSourceCaptions[0], "1999", "13", "32,5");
+  // Month 13 is refused as well (months are 1..12 in every date box); a day beyond its month is
+  // carried forward: the boxes show the date that was loaded.
+  b.load(kSourceCaptions[0], "1999", "13", "1");
+  EXPECT_EQ(b.messages(), (std::vector<std::string>{"Orvant7.0: Введите правильно дату"}));
+  EXPECT_EQ(b.state.JD0, jd0);
+  b.load(kSourceCaptions[0], "1999", "12", "63,5");
   EXPECT_TRUE(b.messages().empty());
   EXPECT_EQ(f.text("Year1"), "2000");
   EXPECT_EQ(f.text("Month1"), "2");

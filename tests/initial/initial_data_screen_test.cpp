@@ -346,6 +346,9 @@ TEST(InitialDataScreen, DatesConvertBothWays) {
   EXPECT_EQ(f.text("Month1"), "2");
   EXPECT_EQ(f.text("Day1"), "1,5");
   EXPECT_EQ(f.text("JD"), "2451576");
+  f.type("Day1", "1,123456789");  // the JD box shows three decimals, truncated
+  f.press("GJ");
+  EXPECT_EQ(f.text("JD"), "2451575,623");
   f.type("JD", "2451545,25");
   f.press("JG");
   EXPECT_EQ(f.text("Year1"), "2000");

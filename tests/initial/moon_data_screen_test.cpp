@@ -69,6 +69,13 @@ TEST(MoonDataScreen, EachTheoryPlacesTheMoonByItsElements) {
     EXPECT_NEAR(number(f, "GeoB"), c.Bk[11], 0.5) << theory;
     EXPECT_NEAR(number(f, "GeoR") * s.MK / c.Rij[3][11], 1, 0.03) << theory;
     EXPECT_EQ(number(f, "ETUT"), 126.62);  // the 1939 formula at T = 1: 24.35 + 72.32 + 29.95 s
+    // The default scale shows the Moon: its green disk lies within the 10 x 13 cm picture.
+    int moonShown = 0;
+    for (const auto& sh : static_cast<ui::MemoryForm&>(f).memoryCanvas("pic").shapes())
+      if (sh.type == ui::Shape::Type::Circle && sh.color == ui::kGreen && sh.cx1 > 0 && sh.cx1 < 10 &&
+          sh.cy1 > 0 && sh.cy1 < 13)
+        ++moonShown;
+    EXPECT_GE(moonShown, 1) << theory;
   }
 }
 

@@ -164,6 +164,15 @@ TEST(AberrationScreenTest, CommandsRefusalsAndStepping) {
   ASSERT_TRUE(f.press("place"));
   EXPECT_TRUE(desk.dialogs().empty());
   EXPECT_FALSE(f.text("L0").empty());
+  // The first construction shows the Earth (blue) and Mars (black) on the 7.5 x 8 cm picture, not
+  // only the Sun: the bar took a scale that holds them, one that moves in proportion.
+  int bodies = 0;
+  for (const auto& sh : static_cast<ui::MemoryForm&>(f).memoryCanvas("pic").shapes())
+    if (sh.type == ui::Shape::Type::Circle && sh.filled && (sh.color == ui::kBlue || sh.color == ui::kBlack) &&
+        sh.cx1 > 0 && sh.cx1 < 7.5 && sh.cy1 > 0 && sh.cy1 < 8)
+      ++bodies;
+  EXPECT_EQ(bodies, 2);
+  EXPECT_NE(f.text("scaleText"), "Масштаб = 2 млн.км/см");
   ASSERT_TRUE(f.press("iterate"));
   EXPECT_EQ(f.text("iterations"), "1");
   auto& scr = wb.screen<AberrationScreen>(kAberrationScreen);

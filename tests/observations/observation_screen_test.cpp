@@ -100,6 +100,36 @@ TEST(ObservationScreenTest, RefusalsOfStart) {
   EXPECT_EQ(b.screen().run().passes(), 5);  // only the run before the refusal
 }
 
+// Every box through the shared checks: dates, file numbers, numbers within their ranges. A refused
+// box starts nothing and writes nothing (no "inf" in the trace, no 40-digit class bounds).
+TEST(ObservationScreenTest, BadBoxesAreRefusedBeforeTheRun) {
+  Bench b;
+  ui::Form& f = b.form();
+  test::writeObsFile(b.dir.path, "GREN4_G_100.txt", 1995, 2000, test::marsRecords(5));
+  f.tick("trace", true);
+  const std::pair<const char*, const char*> cases[] = {
+      {"Month", "14"},     {"Month", "0"},      {"Month", "-1"},    {"Day", "1e300"},
+      {"Day", "-1e300"},   {"Day", "-1"},       {"Day", "0"},       {"Year", "1e300"},
+      {"YearEnd", "1e300"}, {"FileNo", "abc"},  {"FileNo", "nan"},  {"FileNo", "inf"},
+      {"GoodNo", "-1"},    {"ObsL", "1e300"},   {"ObsL", "-1e300"}, {"ObsB", "91"},
+      {"pauseMs", "1e20"}, {"pauseMs", "1e300"}, {"limit", "1e300"}, {"StepTab", "0"},
+      {"StepTab", "1e300"}, {"MT", "-1"}};
+  for (const auto& [box, value] : cases) {
+    const std::string good = f.text(box);
+    b.chooseGren();
+    f.type(box, value);
+    f.press("start");
+    EXPECT_EQ(b.last(), "Введите правильно данные") << box << " = " << value;
+    EXPECT_FALSE(b.screen().run().started()) << box << " = " << value;
+    EXPECT_FALSE(fs::exists(b.dir.path / "Dat" / "Ras_data_GREN4_100.txt")) << box << " = " << value;
+    f.type(box, good);
+  }
+  // The shared check of the screen's date buttons.
+  f.type("Month", "13");
+  f.press("dmyToJd");
+  EXPECT_EQ(b.last(), "Введите правильно дату");
+}
+
 TEST(ObservationScreenTest, RunShowsCountsRowsProgressAndPictures) {
   Bench b;
   test::writeObsFile(b.dir.path, "GREN4_G_100.txt", 1995, 2000, test::marsRecords(10));

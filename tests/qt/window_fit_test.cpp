@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "../ui/demo_screen.h"
+#include "app/screens.h"
 #include "ui/qt/qt_canvas.h"
 #include "model/state.h"
 #include "ui/qt/qt_form.h"
@@ -148,6 +149,23 @@ TEST(WindowFit, APictureShowsTheShapesSinceItsLastClear) {
   EXPECT_EQ(img.pixelColor(k / 2, img.height() - k * 3 / 8), QColor(255, 255, 255));  // no red
   for (int i = 0; i < 30000; ++i) pic.point(1, 1, kGreen);  // beyond the waiting list
   EXPECT_EQ(pic.image().pixelColor(k, img.height() - k), QColor(0, 160, 0));
+}
+
+// The reference screens (3: the buttons, 9: the files) are a long text: they open at a size that
+// shows a page of it, not as a strip of a few lines.
+TEST(WindowFit, ReferenceTextsOpenAtAReadableSize) {
+  if (!QApplication::instance()) GTEST_SKIP() << "no QApplication";
+  State state;
+  Workbench wb(state, qtForms());
+  registerAllScreens(wb);
+  for (const int n : {3, 9}) {
+    auto& f = dynamic_cast<QtForm&>(wb.show(n).form());
+    QApplication::processEvents();
+    const QRect avail = f.window()->screen()->availableGeometry();
+    EXPECT_GE(f.window()->width(), std::min(700, avail.width() - 40)) << "screen " << n;
+    EXPECT_GE(f.window()->height(), std::min(450, avail.height() - 60)) << "screen " << n;
+    f.window()->close();
+  }
 }
 
 }  // namespace

@@ -65,6 +65,32 @@ TEST(GravityTestScreen, PlacesTheTwoMarkedBodiesOnTheirOrbits) {
   // the Sun stays at the origin, at rest
   EXPECT_EQ(s.X[0], 0);
   EXPECT_EQ(s.VX[0], 0);
+  // The first picture shows both bodies (the default 2 million km per cm would put them metres
+  // off the picture): the bar takes a scale that holds them within the picture.
+  int inside = 0;
+  for (const auto& sh : static_cast<ui::MemoryForm&>(f).memoryCanvas("pic").shapes())
+    if (sh.type == ui::Shape::Type::Circle && sh.cx1 >= 0 && sh.cx1 <= 11 && sh.cy1 >= 0 && sh.cy1 <= 11)
+      ++inside;
+  EXPECT_EQ(inside, 2);
+  EXPECT_GT(s.Mx1, 2e9);
+  EXPECT_EQ(s.Mx1, GravityTestScreen::scaleValue(f.position("scale")) * 1e8);
+}
+
+// The scale bar moves in proportion: every step multiplies the scale by the same factor (within
+// the rounding to two digits), from 0.1 to 10 000 million km per cm; the default is 2.
+TEST(GravityTestScreen, ScaleBarStepsInProportion) {
+  Bench b;
+  ui::Form& f = b.form();
+  EXPECT_EQ(f.text("scaleText"), "Масштаб = 2 млн.км/см");
+  EXPECT_EQ(GravityTestScreen::scaleValue(0), 1);
+  EXPECT_EQ(GravityTestScreen::scaleValue(GravityTestScreen::kScaleSteps), 100000);
+  for (int p = 0; p + 10 <= GravityTestScreen::kScaleSteps; p += 10) {
+    const double ratio = GravityTestScreen::scaleValue(p + 10) / GravityTestScreen::scaleValue(p);
+    EXPECT_GE(ratio, 1.0) << p;
+    EXPECT_LE(ratio, 1.2) << p;  // 10 steps: 10^0.05 = 1.12, with the rounding
+  }
+  for (const double v : {1.0, 20.0, 870.0, 100000.0})
+    EXPECT_GE(GravityTestScreen::scaleValue(GravityTestScreen::scalePosition(v)), v);
 }
 
 TEST(GravityTestScreen, OtherThanTwoMarkedObjectsIsRefused) {

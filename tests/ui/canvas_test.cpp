@@ -124,5 +124,22 @@ TEST(Canvas, HeadlessBitmapHoldsTheShapesAtTheirPixels) {
   std::filesystem::remove_all(dir);
 }
 
+// A loop that draws without clearing (hours of an orbit check) keeps a bounded display list: the
+// first shapes and the latest ones, those between counted as dropped; a clear starts again.
+TEST(Canvas, DisplayListStaysBoundedOverManyDraws) {
+  MemoryCanvas c(10, 10);
+  c.setOrigin(5, 5, 1e9);
+  const std::size_t draws = 3 * MemoryCanvas::kMaxShapes + 7;
+  for (std::size_t i = 0; i < draws; ++i) c.point(static_cast<double>(i), 0);
+  EXPECT_LE(c.shapes().size(), MemoryCanvas::kMaxShapes);
+  EXPECT_EQ(c.shapes().size() + c.dropped(), draws);
+  EXPECT_EQ(c.shapes().back().x1, static_cast<double>(draws - 1));  // the latest is kept
+  EXPECT_EQ(c.shapes().front().x1, 0);                               // and the first
+  EXPECT_EQ(c.shapes()[MemoryCanvas::kMaxShapes / 2 - 1].x1, MemoryCanvas::kMaxShapes / 2 - 1.0);
+  c.clear();
+  EXPECT_TRUE(c.shapes().empty());
+  EXPECT_EQ(c.dropped(), 0u);
+}
+
 }  // namespace
 }  // namespace orvant::ui

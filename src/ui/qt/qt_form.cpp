@@ -159,7 +159,12 @@ void QtForm::build(const Control& c, Item& it) {
     case Kind::Text: {
       it.area = new QPlainTextEdit(qs(c.text));
       it.area->setReadOnly(c.readOnly);
-      it.area->setMinimumSize(320, 120);
+      // A text that is the screen's content (a reference, a listing) opens at the size its
+      // declaration asks for, within the display (the window scrolls beyond it).
+      const QFontMetrics fm = it.area->fontMetrics();
+      const int w = c.width > 0 ? fm.horizontalAdvance(QLatin1Char('0')) * (c.width + 2) : 320;
+      const int h = c.rows > 0 ? fm.lineSpacing() * c.rows + 12 : 120;
+      it.area->setMinimumSize(std::max(320, std::min(w, 1200)), std::max(120, std::min(h, 640)));
       QObject::connect(it.area, &QPlainTextEdit::textChanged, [this, &c] { userChanged(c); });
       it.main = it.area;
       it.outer = captioned(it.area, c.caption, it.caption);
