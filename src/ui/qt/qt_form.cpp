@@ -545,12 +545,14 @@ void QtForm::pumpEvents() {
   Displays& d = displays();
   ++d.count;
   if (d.limit >= 0 && d.count >= d.limit) screen().state().kStop = 1;
+  bool begins = false;
   if (!d.looping) {
     d.looping = true;
     if (!d.loopClock.isValid()) {  // a loop begins: the window is up to date
       d.loopClock.start();
       d.sinceFrame.start();
       d.framesMs = 0;
+      begins = true;
     }
     // Runs when the event loop runs again: at the next frame (the loop sets `looping` again at
     // its next display point), or once the command has returned (the loop has ended).
@@ -560,10 +562,12 @@ void QtForm::pumpEvents() {
       if (!e.inFrame) e.loopClock.invalidate();
     });
   }
-  // At most kFramesPerSecond frames a second, and frames take at most a third of the loop's time
-  // (a frame is expected to cost what the last one did).
-  if (d.sinceFrame.elapsed() < 1000 / kFramesPerSecond ||
-      3 * (d.framesMs + d.lastFrameMs) > d.loopClock.elapsed())
+  // The first display point of a loop handles what is pending at once (a "Остановить" pressed as
+  // the loop started is seen there); after it, at most kFramesPerSecond frames a second, and
+  // frames take at most a third of the loop's time (a frame is expected to cost what the last
+  // one did).
+  if (!begins && (d.sinceFrame.elapsed() < 1000 / kFramesPerSecond ||
+                  3 * (d.framesMs + d.lastFrameMs) > d.loopClock.elapsed()))
     return;
   QElapsedTimer frame;
   frame.start();
