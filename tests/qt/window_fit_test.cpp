@@ -116,6 +116,7 @@ TEST(WindowFit, ValuesALoopWritesReachTheWidgetsAtTheNextFrame) {
   auto* a = f.window()->findChild<QLineEdit*>("a");
   auto* scale = f.window()->findChild<QLabel*>("scaleText");
   auto* tab = f.window()->findChild<QTableWidget*>("tab");
+  QApplication::processEvents();  // idle, as between two commands: no loop of an earlier test runs
   f.setText("a", "2");
   EXPECT_EQ(a->text(), "2");  // no loop: at once
   f.processEvents();          // a display point of a loop

@@ -545,22 +545,26 @@ void QtForm::pumpEvents() {
   Displays& d = displays();
   ++d.count;
   if (d.limit >= 0 && d.count >= d.limit) screen().state().kStop = 1;
-  bool begins = false;
-  if (!d.looping) {
+  // Marks the loop as running until the event loop runs again: at the next frame (the loop's
+  // next display point marks it again), or once the command has returned (the loop has ended).
+  const auto armLoop = [&d] {
     d.looping = true;
-    if (!d.loopClock.isValid()) {  // a loop begins: the window is up to date
-      d.loopClock.start();
-      d.sinceFrame.start();
-      d.framesMs = 0;
-      begins = true;
-    }
-    // Runs when the event loop runs again: at the next frame (the loop sets `looping` again at
-    // its next display point), or once the command has returned (the loop has ended).
     QTimer::singleShot(0, [] {
       Displays& e = displays();
       e.looping = false;
       if (!e.inFrame) e.loopClock.invalidate();
     });
+  };
+  bool begins = false;
+  if (!d.looping) {
+    if (!d.loopClock.isValid()) {  // a loop begins: the window is up to date
+      d.loopClock.start();
+      d.sinceFrame.start();
+      d.framesMs = 0;
+      begins = true;
+    } else {
+      armLoop();
+    }
   }
   // The first display point of a loop handles what is pending at once (a "Остановить" pressed as
   // the loop started is seen there); after it, at most kFramesPerSecond frames a second, and
@@ -575,6 +579,9 @@ void QtForm::pumpEvents() {
   applyAll();
   QCoreApplication::processEvents();
   d.inFrame = false;
+  // The first frame ran before the loop was marked: mark it now, so that what the loop writes
+  // after its first display point waits for the next frame.
+  if (begins) armLoop();
   d.lastFrameMs = frame.elapsed();
   d.framesMs += d.lastFrameMs;
   d.sinceFrame.start();
