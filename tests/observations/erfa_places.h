@@ -68,6 +68,19 @@ inline Body jpl0Earth(State& g, double tt, double ut) {
   return emb;
 }
 
+// The JPL0 theory as the reduction uses it: the planets from ThJ2000 with the two-body
+// conversion, the Earth as jpl0Earth places it, the Sun at the origin (heliocentric theory).
+inline Body jpl0(State& g, int body, double tt, double ut) {
+  if (body == 0) return Body{};
+  if (body == 3) return jpl0Earth(g, tt, ut);
+  setMassSet(g, 2);
+  g.gamma = gammaOfMassSet(2);
+  g.kodMoon = 0;
+  g.JD = tt;
+  ThJ2000(g, body);
+  return fromParameters(g, body);
+}
+
 // Apparent right ascension and declination of the date (degrees) of body N at TT `tt`.
 struct Place {
   double L, B;

@@ -62,18 +62,7 @@ using test::erfa::Vec;
 constexpr double kEmrat = 81.30056;  // DE405 Earth/Moon mass ratio
 constexpr int kMars = 4;
 
-// The JPL0 theory as the reduction uses it: the planets from ThJ2000 with the two-body
-// conversion, the Earth as the shared generator places it (the barycentre offset by the Moon).
-Body jpl0(State& g, int body, double tt, double ut) {
-  if (body == 0) return Body{};  // the theory is heliocentric
-  if (body == 3) return test::erfa::jpl0Earth(g, tt, ut);
-  setMassSet(g, 2);
-  g.gamma = gammaOfMassSet(2);
-  g.kodMoon = 0;
-  g.JD = tt;
-  ThJ2000(g, body);
-  return test::erfa::fromParameters(g, body);
-}
+using test::erfa::jpl0;
 
 // DE405: barycentric planets and Earth, through the program's reader (verified against JPL's
 // testpo.405 in test_ephemeris).
