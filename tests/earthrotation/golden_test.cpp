@@ -2,12 +2,12 @@
 // theory and over 2006 with DE405 (JPL2), byte for byte against tests/earthrotation/golden/
 // (support/golden.h). The search time printed on the last line is left out.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
 #include "support/golden.h"
+#include "support/temp_dir.h"
 
 namespace orvant {
 namespace {
@@ -22,11 +22,7 @@ std::string withoutTime(std::string out) {
 }
 
 struct CliDir {
-  fs::path path = fs::temp_directory_path() / ("orvant_golden_ecl_" + std::to_string(::getpid()));
-  CliDir() {
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
+  fs::path path = test::freshTempDir("orvant_golden_ecl_");
   ~CliDir() {
     std::error_code ec;
     fs::remove_all(path, ec);

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "earthrotation/etut.h"
 #include "model/calendar.h"
@@ -21,6 +20,7 @@
 #include "observations/spreadsheet.h"
 #include "reduction_bench.h"
 #include "support/golden.h"
+#include "support/temp_dir.h"
 
 #ifdef ORVANT_HAVE_ERFA
 #include "erfa_places.h"
@@ -54,12 +54,8 @@ std::string erfaSeries() {
 #endif
 
 struct GoldenDir {
-  fs::path path;
+  fs::path path = test::freshTempDir("orvant_golden_");
   GoldenDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path = fs::temp_directory_path() /
-           ("orvant_golden_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
-    fs::remove_all(path);
     fs::create_directories(path / "Obs");
     fs::create_directories(path / "Dat");
   }
