@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "astro/apparent_place.h"
 #include "coordinates/transform.h"
 #include "earthrotation/eclipse_sources.h"
 #include "earthrotation/etut.h"
@@ -203,11 +204,11 @@ void horizontal(State& s, const EclipseSettings& set, double lmstDeg, double ra,
   s.Bk[work] = dec;
   EquToHor(s, work);
   s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
-  SphFrom(s, kOrigin, work);
-  az = s.Dolg[work];
+  const astro::Sph p = astro::sph(s, kOrigin, work);
+  az = p.L;
   if (az > 180) az -= 360;
-  alt = s.Shir;
-  if (set.refraction && !set.test) alt += Refraction(s, 90 - alt);
+  alt = p.B;
+  if (set.refraction && !set.test) alt = astro::refraction(s, alt);
 }
 
 }  // namespace
@@ -336,39 +337,30 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
   // ---- "ГЕО ЭКЛ J2000": geometric, light times ----
   double tau[2];
   for (int j = 0; j < 2; ++j) {
-    SphFrom(s, 3, body[j]);
-    out.L[kStGeoJ2000][j] = s.Dolg[body[j]];
-    out.B[kStGeoJ2000][j] = s.Shir;
-    tau[j] = s.Rast / s.Vsv;
+    const astro::Sph p = astro::sph(s, 3, body[j]);
+    out.L[kStGeoJ2000][j] = p.L;
+    out.B[kStGeoJ2000][j] = p.B;
+    tau[j] = p.R / s.Vsv;
   }
   // ---- "+Аберр. источн.": light-time correction of object k ----
   {
-    const double x0 = s.X[k], y0 = s.Y[k], z0 = s.Z[k];
-    for (int it = 0; it < 3; ++it) {
-      s.X[k] = x0 - tau[1] * s.VX[k];
-      s.Y[k] = y0 - tau[1] * s.VY[k];
-      s.Z[k] = z0 - tau[1] * s.VZ[k];
-      SphFrom(s, 3, k);
-      tau[1] = s.Rast / s.Vsv;
-    }
-    SphFrom(s, 3, 0);
-    out.L[kStAberSrc] = {s.Dolg[0], 0};
-    out.B[kStAberSrc][0] = s.Shir;
-    SphFrom(s, 3, k);
-    out.L[kStAberSrc][1] = s.Dolg[k];
-    out.B[kStAberSrc][1] = s.Shir;
+    astro::lightTime(s, 3, k, tau[1], s.Vsv, 3);
+    const astro::Sph sun = astro::sph(s, 3, 0);
+    out.L[kStAberSrc] = {sun.L, 0};
+    out.B[kStAberSrc][0] = sun.B;
+    const astro::Sph obj = astro::sph(s, 3, k);
+    out.L[kStAberSrc][1] = obj.L;
+    out.B[kStAberSrc][1] = obj.B;
   }
   // ---- "+Аберр. приемн.": displacement by the light time times the Earth's velocity ----
   double geoR[2];
   for (int j = 0; j < 2; ++j) {
     const int i = body[j];
-    s.X[i] += tau[j] * s.VX[3];
-    s.Y[i] += tau[j] * s.VY[3];
-    s.Z[i] += tau[j] * s.VZ[3];
-    SphFrom(s, 3, i);
-    out.L[kStAberRcv][j] = s.Dolg[i];
-    out.B[kStAberRcv][j] = s.Shir;
-    geoR[j] = s.Rast;
+    astro::receiverAberration(s, 3, i, tau[j]);
+    const astro::Sph p = astro::sph(s, 3, i);
+    out.L[kStAberRcv][j] = p.L;
+    out.B[kStAberRcv][j] = p.B;
+    geoR[j] = p.R;
   }
   // From here on the vectors are geocentric: the Earth at the origin (slot 15).
   s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
@@ -384,16 +376,12 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
                     3600;
   }
   const bool precess = set.tables || set.theory != EclTheory::New0;
-  if (precess) PrecEcl(s, 0, T);
   for (int j = 0; j < 2; ++j) {
     const int i = body[j];
-    if (precess) {
-      s.I = i;
-      ApplyPrec(s);
-    }
-    SphFrom(s, kOrigin, i);
-    out.L[kStPrec][j] = s.Dolg[i];
-    out.B[kStPrec][j] = s.Shir;
+    if (precess) astro::toEquinoxOfDate(s, i, T);
+    const astro::Sph p = astro::sph(s, kOrigin, i);
+    out.L[kStPrec][j] = p.L;
+    out.B[kStPrec][j] = p.B;
   }
   out.sunEclDate = out.L[kStPrec][0];
   // Kept for the equinox log: the Sun's ecliptic vector of the date.
@@ -401,19 +389,14 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
   // ---- "ГЕО ЭКВ", "+Нутация" ----
   for (int j = 0; j < 2; ++j) {
     const int i = body[j];
-    s.I = i;
-    EclToEqu(s, T);
-    SphFrom(s, kOrigin, i);
-    out.L[kStEqu][j] = s.Dolg[i];
-    out.B[kStEqu][j] = s.Shir;
-    if (!set.tables) {
-      double x = s.X[i], y = s.Y[i], z = s.Z[i];
-      Nutation(s, T, x, y, z, 0);
-      s.X[i] = x, s.Y[i] = y, s.Z[i] = z;
-    }
-    SphFrom(s, kOrigin, i);
-    out.L[kStNut][j] = s.Dolg[i];
-    out.B[kStNut][j] = s.Shir;
+    astro::toEquator(s, i, T);
+    const astro::Sph equ = astro::sph(s, kOrigin, i);
+    out.L[kStEqu][j] = equ.L;
+    out.B[kStEqu][j] = equ.B;
+    if (!set.tables) astro::nutation(s, i, T);
+    const astro::Sph nut = astro::sph(s, kOrigin, i);
+    out.L[kStNut][j] = nut.L;
+    out.B[kStNut][j] = nut.B;
     s.Lk[i] = out.L[kStNut][j];
     s.Bk[i] = out.B[kStNut][j];
   }
@@ -455,10 +438,10 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
     s.X[i] -= s.X[kObserver];
     s.Y[i] -= s.Y[kObserver];
     s.Z[i] -= s.Z[kObserver];
-    SphFrom(s, kOrigin, i);
-    out.ra[j] = s.Dolg[i];
-    out.dec[j] = s.Shir;
-    out.dist[j] = s.Rast;
+    const astro::Sph p = astro::sph(s, kOrigin, i);
+    out.ra[j] = p.L;
+    out.dec[j] = p.B;
+    out.dist[j] = p.R;
     s.Lk[i] = out.ra[j];
     s.Bk[i] = out.dec[j];
     s.Rij[kObserver][i] = s.Rast;
@@ -523,9 +506,9 @@ EclipseInverse eclipseInverseSun(State& s, const EclipseSettings& set, const Ecl
   s.Hgor = h;
   HorToEqu(s, 19);
   s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
-  SphFrom(s, kOrigin, 19);
-  const double tauDeg = s.Dolg[19];
-  inv.topoDec = s.Shir;
+  const astro::Sph hourAngle = astro::sph(s, kOrigin, 19);
+  const double tauDeg = hourAngle.L;
+  inv.topoDec = hourAngle.B;
   inv.topoRa = st.LMST * 15 - tauDeg;
   inv.topoRa -= 360 * std::floor(inv.topoRa / 360);
   // Forward again: the horizontal coordinates of the inverted direction.
@@ -540,9 +523,9 @@ EclipseInverse eclipseInverseSun(State& s, const EclipseSettings& set, const Ecl
   s.X[21] += s.X[kObserver];
   s.Y[21] += s.Y[kObserver];
   s.Z[21] += s.Z[kObserver];
-  SphFrom(s, kOrigin, 21);
-  inv.geoRa = s.Dolg[21];
-  inv.geoDec = s.Shir;
+  const astro::Sph geo = astro::sph(s, kOrigin, 21);
+  inv.geoRa = geo.L;
+  inv.geoDec = geo.B;
   // Remove the nutation (theories), back to the ecliptic of the date.
   if (!set.tables) {
     double x = s.X[21], y = s.Y[21], z = s.Z[21];
@@ -551,8 +534,7 @@ EclipseInverse eclipseInverseSun(State& s, const EclipseSettings& set, const Ecl
   }
   s.I = 21;
   EquToEcl(s, T);
-  SphFrom(s, kOrigin, 21);
-  inv.eclL = s.Dolg[21];
+  inv.eclL = astro::sph(s, kOrigin, 21).L;
   (void)r2d;
   return inv;
 }

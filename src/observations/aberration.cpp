@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "astro/apparent_place.h"
 #include "coordinates/transform.h"
 #include "ephemeris/theory_planets.h"
 #include "initial/twobody.h"
@@ -73,11 +74,12 @@ bool placeAberration(State& s, const AberrationInputs& in, AberrationResult& r) 
     s.VY0[i] = s.VY[i];
     s.VZ0[i] = s.VZ[i];
   }
-  if (!SphFrom(s, kEarth, N)) return false;
-  out.L0 = s.Dolg[N];
-  out.B0 = s.Shir;
-  out.S = s.Rast;
-  out.lightTime = s.Rast / out.c;
+  const astro::Sph real = astro::sph(s, kEarth, N);
+  if (!real.ok) return false;
+  out.L0 = real.L;
+  out.B0 = real.B;
+  out.S = real.R;
+  out.lightTime = real.R / out.c;
   out.L1 = out.L2 = out.L0;
   out.B1 = out.B2 = out.B0;
   r = out;
@@ -105,26 +107,27 @@ bool iterateAberration(State& s, const AberrationInputs& in, AberrationResult& r
     s.VY[N] = s.VY0[N];
     s.VZ[N] = s.VZ0[N];
   }
-  // 2: the source one light time ago.
-  const double tau = r.lightTime;
-  s.X[N] = s.X0[N] - tau * s.VX[N];
-  s.Y[N] = s.Y0[N] - tau * s.VY[N];
-  s.Z[N] = s.Z0[N] - tau * s.VZ[N];
-  // 3
-  if (!SphFrom(s, kEarth, N)) return false;
-  const double S = s.Rast;
+  // 2, 3: the source one light time ago (one step from the rest-frame position).
+  s.X[N] = s.X0[N];
+  s.Y[N] = s.Y0[N];
+  s.Z[N] = s.Z0[N];
+  double tau = r.lightTime;
+  const astro::Sph source = astro::lightTime(s, kEarth, N, tau, c, 1);
+  if (!source.ok) return false;
+  const double S = source.R;
   r.S = S;
-  r.lightTime = S / c;
-  r.L1 = s.Dolg[N];
-  r.B1 = s.Shir;
+  r.lightTime = tau;
+  r.L1 = source.L;
+  r.B1 = source.B;
   // 4: "* cos(B)": the longitude of the source from the velocity scaled by cos B0 (slot 12).
   const double cosB0 = std::cos(r.B0 / s.kUgol);
   if (in.cosB) {
     s.X[12] = s.X0[N] - cosB0 * s.VX[N] * S / c;
     s.Y[12] = s.Y0[N] - cosB0 * s.VY[N] * S / c;
     s.Z[12] = s.Z[N];
-    if (!SphFrom(s, kEarth, 12)) return false;
-    r.L1 = s.Dolg[12];
+    const astro::Sph p = astro::sph(s, kEarth, 12);
+    if (!p.ok) return false;
+    r.L1 = p.L;
   }
   // 5
   r.dLis = foldAngle(r.L1 - r.L0);
@@ -134,18 +137,18 @@ bool iterateAberration(State& s, const AberrationInputs& in, AberrationResult& r
   s.Y[13] = s.Y[kEarth] - S * s.VY[kEarth] / c;
   s.Z[13] = s.Z[kEarth] - S * s.VZ[kEarth] / c;
   // 7: the receiver.
-  s.X[N] += S * s.VX[kEarth] / c;
-  s.Y[N] += S * s.VY[kEarth] / c;
-  s.Z[N] += S * s.VZ[kEarth] / c;
-  if (!SphFrom(s, kEarth, N)) return false;
-  r.L2 = s.Dolg[N];
-  r.B2 = s.Shir;
+  astro::receiverAberration(s, kEarth, N, S, c);
+  const astro::Sph seen = astro::sph(s, kEarth, N);
+  if (!seen.ok) return false;
+  r.L2 = seen.L;
+  r.B2 = seen.B;
   if (in.cosB) {
     s.X[11] = s.X[12] + cosB0 * s.VX[kEarth] * S / c;
     s.Y[11] = s.Y[12] + cosB0 * s.VY[kEarth] * S / c;
     s.Z[11] = s.Z[12];
-    if (!SphFrom(s, kEarth, 11)) return false;
-    r.L2 = s.Dolg[11];
+    const astro::Sph p = astro::sph(s, kEarth, 11);
+    if (!p.ok) return false;
+    r.L2 = p.L;
   }
   // 8
   r.dLpr = foldAngle(r.L2 - r.L1);

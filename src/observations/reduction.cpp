@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "astro/apparent_place.h"
 #include "coordinates/transform.h"
 #include "earthrotation/etut.h"
 #include "ephemeris/perturbations.h"
@@ -43,6 +44,20 @@ void useMassSet(State& s, int k) {
     setMassSet(s, k);
     s.gamma = gammaOfMassSet(k);
   }
+}
+
+// Slot N seen from `from` kept as its current place (Lk, Bk), the distance in R; false at a
+// coincidence (nothing kept).
+bool keepPlace(State& s, int from, int N, double& R) {
+  const astro::Sph p = astro::sph(s, from, N);
+  if (!p.ok) return false;
+  astro::keep(s, N, p);
+  R = p.R;
+  return true;
+}
+bool keepPlace(State& s, int from, int N) {
+  double R = 0;
+  return keepPlace(s, from, N, R);
 }
 
 // The date text of a pass: "hh:mm - dd.mm.<year> года <era>".
@@ -549,10 +564,8 @@ bool ObservationRun::theoryPositions(const PassOptions& o, double JDsave) {
   // 7, 8: the Earth
   if (!earthFromTheory(o, JDsave)) return false;
   s.JD = JDsave;
-  if (!SphFrom(s, 0, kEarth)) return false;
-  s.Lk[kEarth] = s.Dolg[kEarth];
-  s.Bk[kEarth] = s.Shir;
-  const double R3 = s.Rast;
+  double R3 = 0;
+  if (!keepPlace(s, 0, kEarth, R3)) return false;
   if (!trace(kEarth, "  Zem Gelio Ecl J2000  ")) return false;
   if (o.dLzl) {
     if (!PlanetPert(s, kEarth, PlanOverride::On)) return false;
@@ -561,10 +574,8 @@ bool ObservationRun::theoryPositions(const PassOptions& o, double JDsave) {
   }
   // 9: the Moon
   if (!moonFromTheory(o, JDsave)) return false;
-  if (!SphFrom(s, 0, kMoon)) return false;
-  s.Lk[kMoon] = s.Dolg[kMoon];
-  s.Bk[kMoon] = s.Shir;
-  const double R11 = s.Rast;
+  double R11 = 0;
+  if (!keepPlace(s, 0, kMoon, R11)) return false;
   if (!trace(kMoon, "  Moon  GEO ECL JD-J2000 ")) return false;
   if (o.dLzl) {
     if (!MoonPert(s)) return false;
@@ -585,13 +596,9 @@ bool ObservationRun::theoryPositions(const PassOptions& o, double JDsave) {
   s.VX[kMoon] += s.VX[kEarth];
   s.VY[kMoon] += s.VY[kEarth];
   s.VZ[kMoon] += s.VZ[kEarth];
-  if (!SphFrom(s, kEarth, kMoon)) return false;
-  s.Lk[kMoon] = s.Dolg[kMoon];
-  s.Bk[kMoon] = s.Shir;
+  if (!keepPlace(s, kEarth, kMoon)) return false;
   if (!trace(kMoon, "  Moon  GEO ECL J2000 ")) return false;
-  if (!SphFrom(s, 0, kEarth)) return false;
-  s.Lk[kEarth] = s.Dolg[kEarth];
-  s.Bk[kEarth] = s.Shir;
+  if (!keepPlace(s, 0, kEarth)) return false;
   if (!trace(kEarth, "  Zem Gelio Ecl J2000  ")) return false;
   // 11: the observed planet
   if (N != 0 && N != kMoon) {
@@ -600,10 +607,8 @@ bool ObservationRun::theoryPositions(const PassOptions& o, double JDsave) {
     s.VX[N] += Vx;
     s.VY[N] += Vy;
     s.VZ[N] += Vz;
-    if (!SphFrom(s, 0, N)) return false;
-    s.Lk[N] = s.Dolg[N];
-    s.Bk[N] = s.Shir;
-    const double RN = s.Rast;
+    double RN = 0;
+    if (!keepPlace(s, 0, N, RN)) return false;
     if (!trace(N, "  Ras Gelio Ecl     ")) return false;
     if (o.dLp) {
       if (!PlanetPert(s, N, PlanOverride::On)) return false;
@@ -620,13 +625,7 @@ bool ObservationRun::visibilityTest(const PassOptions& o, double T, double LST, 
   State& s = s_;
   const int N = s.Npl;
   // 1
-  s.X[N] -= s.X[kEarth];
-  s.Y[N] -= s.Y[kEarth];
-  s.Z[N] -= s.Z[kEarth];
-  s.X[0] = -s.X[kEarth];
-  s.Y[0] = -s.Y[kEarth];
-  s.Z[0] = -s.Z[kEarth];
-  s.X[kEarth] = s.Y[kEarth] = s.Z[kEarth] = 0;
+  astro::geocentric(s, kEarth, N);
   // 2: altitude and azimuth of object I
   auto horizontal = [&](int I, double& A, double& H, double* unit) {
     s.I = I;
@@ -634,16 +633,15 @@ bool ObservationRun::visibilityTest(const PassOptions& o, double T, double LST, 
     s.X[I] -= s.X[kObserver];
     s.Y[I] -= s.Y[kObserver];
     s.Z[I] -= s.Z[kObserver];
-    if (!SphFrom(s, kEarth, I)) return false;
-    s.Lk[I] = s.Dolg[I];
-    s.Bk[I] = s.Shir;
-    const double dist = s.Rast;
+    double dist = 0;
+    if (!keepPlace(s, kEarth, I, dist)) return false;
     s.Tau = LST - s.Lk[I];
     if (s.Tau < 0) s.Tau += 360;
     EquToHor(s, I);
-    if (!SphFrom(s, kEarth, I)) return false;
-    s.Agor = s.Dolg[I];
-    s.Hgor = s.Shir;
+    const astro::Sph hor = astro::sph(s, kEarth, I);
+    if (!hor.ok) return false;
+    s.Agor = hor.L;
+    s.Hgor = hor.B;
     XYZfromSph(s, I, s.Agor, s.Hgor, dist);
     if (s.Agor > 180) s.Agor -= 360;
     const double a = s.Agor / s.kUgol, h = s.Hgor / s.kUgol;
@@ -716,6 +714,98 @@ void ObservationRun::compare(const PassOptions& o, PassResult& r) {
   }
 }
 
+// Steps 16-24: the apparent place of the body of the date for the observer, with the chain of
+// astro/apparent_place.h in the order of the reduction; every step traced and shown as a row.
+bool ObservationRun::apparentPlace(const PassOptions& o, double T, double LST, int aside,
+                                   PassResult& r) {
+  State& s = s_;
+  const int N = s.Npl;
+  // `step` keeps the place of N that the last operation left and traces it.
+  auto step = [&](const astro::Sph& p, std::string_view label) {
+    astro::keep(s, N, p);
+    return p.ok && trace(N, label);
+  };
+  // 16: geocentric J2000
+  s.X[0] = s.Y[0] = s.Z[0] = 0;
+  copySlot(s, kEarth, kEarthAside);
+  copySlot(s, N, aside);
+  astro::geocentric(s, kEarth, N);
+  astro::Sph p = astro::sph(s, kEarth, N);
+  astro::keep(s, N, p);
+  r.R = p.R;
+  r.Tlight = r.R / s.Vsv;
+  bool ok = p.ok && trace(N, "  Ras GEO ECL J2000   ");
+  row(r, kRowGeoEclJ2000, N);
+  const double L16 = s.Lk[N];
+  double L17 = L16;
+  // 17: light time
+  if (ok && o.aberrSource) {
+    ok = step(astro::lightTime(s, kEarth, N, r.Tlight, s.Vsv, 3), "  GEO ECL Ras Apl    ");
+    L17 = s.Lk[N];
+    row(r, kRowAberrSource, N);
+  }
+  double L18 = L17;
+  // 18: aberration of the receiver
+  if (ok && o.aberrObserver) {
+    astro::receiverAberration(s, kEarth, N, r.Tlight);
+    ok = step(astro::sph(s, kEarth, N), "  GEO ECL Ras Azv    ");
+    L18 = s.Lk[N];
+    row(r, kRowAberrObserver, N);
+  }
+  r.aberrSource = foldResidual(L17 - L16) * 3600;
+  r.aberrObserver = foldResidual(L18 - L17) * 3600;
+  r.aberrBoth = foldResidual(L18 - L16) * 3600;
+  // 19: to the ecliptic of the date
+  if (ok) {
+    astro::toEquinoxOfDate(s, N, T);
+    ok = step(astro::sph(s, kEarth, N), "  J2000 -> JD   ");
+  }
+  // 20: to the equator of the date
+  if (ok) {
+    astro::toEquator(s, N, T);
+    ok = step(astro::sph(s, kEarth, N), "  GEO ECL -> GEO EQU   ");
+    row(r, kRowGeoEquJD, N);
+  }
+  // 21: parallax
+  if (ok && o.parallax) {
+    s.X[N] -= s.X[kObserver];
+    s.Y[N] -= s.Y[kObserver];
+    s.Z[N] -= s.Z[kObserver];
+    ok = step(astro::sph(s, kEarth, N), "  GEO EQU Ras Par   ");
+    row(r, kRowParallax, N);
+  }
+  // 22: refraction, for the observer's place (the geocentric direction is refracted as the
+  // observer sees it and carried back to the geocentre)
+  if (ok && o.refraction) {
+    ok = astro::refractEquatorial(s, kEarth, N, kObserver, LST, o.parallax, r.R).ok &&
+         trace(N, "  GEO EQU Ras Ref   ");
+    row(r, kRowRefraction, N);
+  }
+  // 23: nutation
+  if (ok && o.nutation) {
+    astro::nutation(s, N, T);
+    ok = step(astro::sph(s, kEarth, N), "  GEO EQU Ras Nut   ");
+    row(r, kRowNutation, N);
+  }
+  // 24: tables: the ecliptic of the date
+  if (ok && tab_) {
+    s.I = N;
+    EquToEcl(s, T);
+    ok = step(astro::sph(s, kEarth, N), "  GEO EQU -> GEO ECL   ");
+  }
+  if (!ok) return false;
+  r.Lras = s.Lk[N];
+  r.Bras = s.Bk[N];
+  r.Xras = s.X[N];
+  r.Yras = s.Y[N];
+  r.Zras = s.Z[N];
+  row(r, kRowRas, N);
+  if (!traceOn_) return true;
+  const auto line = traceObservationLine(s, r.Lnab, r.Bnab, r.JD);
+  return line && appendLineWhole(fullPath(s, tracePath(s)), *line) &&
+         appendLineWhole(fullPath(s, tracePath(s)), "");
+}
+
 bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
   State& s = s_;
   const PassOptions& o = opt_;
@@ -762,11 +852,8 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
   const int aside = N + 20;
   copySlot(s, kEarthAside, kEarth);
   copySlot(s, aside, N);
-  PrecEcl(s, 0, T);
-  s.I = kEarth;
-  ApplyPrec(s);
-  s.I = N;
-  ApplyPrec(s);
+  astro::toEquinoxOfDate(s, kEarth, T);
+  astro::toEquinoxOfDate(s, N, T);
   r.Xe = s.X[kEarth];
   r.Ye = s.Y[kEarth];
   r.Xb = s.X[N];
@@ -783,163 +870,7 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
   }
   bool ok = true;
   if (r.visible) {
-    // 16: geocentric J2000
-    s.X[0] = s.Y[0] = s.Z[0] = 0;
-    copySlot(s, kEarth, kEarthAside);
-    copySlot(s, N, aside);
-    s.X[N] -= s.X[kEarth];
-    s.Y[N] -= s.Y[kEarth];
-    s.Z[N] -= s.Z[kEarth];
-    s.X[0] = -s.X[kEarth];
-    s.Y[0] = -s.Y[kEarth];
-    s.Z[0] = -s.Z[kEarth];
-    s.X[kEarth] = s.Y[kEarth] = s.Z[kEarth] = 0;
-    ok = SphFrom(s, kEarth, N);
-    s.Lk[N] = s.Dolg[N];
-    s.Bk[N] = s.Shir;
-    r.R = s.Rast;
-    r.Tlight = r.R / s.Vsv;
-    ok = ok && trace(N, "  Ras GEO ECL J2000   ");
-    row(r, kRowGeoEclJ2000, N);
-    const double L16 = s.Lk[N];
-    double L17 = L16;
-    // 17: light time
-    if (ok && o.aberrSource) {
-      const double X0 = s.X[N], Y0 = s.Y[N], Z0 = s.Z[N];
-      for (int it = 0; it < 3 && ok; ++it) {
-        s.X[N] = X0 - s.VX[N] * r.Tlight;
-        s.Y[N] = Y0 - s.VY[N] * r.Tlight;
-        s.Z[N] = Z0 - s.VZ[N] * r.Tlight;
-        ok = SphFrom(s, kEarth, N);
-        r.Tlight = s.Rast / s.Vsv;
-      }
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      L17 = s.Lk[N];
-      ok = ok && trace(N, "  GEO ECL Ras Apl    ");
-      row(r, kRowAberrSource, N);
-    }
-    double L18 = L17;
-    // 18: aberration of the receiver
-    if (ok && o.aberrObserver) {
-      s.X[N] += r.Tlight * s.VX[kEarth];
-      s.Y[N] += r.Tlight * s.VY[kEarth];
-      s.Z[N] += r.Tlight * s.VZ[kEarth];
-      ok = SphFrom(s, kEarth, N);
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      L18 = s.Lk[N];
-      ok = ok && trace(N, "  GEO ECL Ras Azv    ");
-      row(r, kRowAberrObserver, N);
-    }
-    r.aberrSource = foldResidual(L17 - L16) * 3600;
-    r.aberrObserver = foldResidual(L18 - L17) * 3600;
-    r.aberrBoth = foldResidual(L18 - L16) * 3600;
-    // 19: to the ecliptic of the date
-    if (ok) {
-      PrecEcl(s, 0, T);
-      s.I = N;
-      ApplyPrec(s);
-      ok = SphFrom(s, kEarth, N);
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      ok = ok && trace(N, "  J2000 -> JD   ");
-    }
-    // 20: to the equator of the date
-    if (ok) {
-      EclToEqu(s, T);
-      ok = SphFrom(s, kEarth, N);
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      ok = ok && trace(N, "  GEO ECL -> GEO EQU   ");
-      row(r, kRowGeoEquJD, N);
-    }
-    // 21: parallax
-    if (ok && o.parallax) {
-      s.X[N] -= s.X[kObserver];
-      s.Y[N] -= s.Y[kObserver];
-      s.Z[N] -= s.Z[kObserver];
-      ok = SphFrom(s, kEarth, N);
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      ok = ok && trace(N, "  GEO EQU Ras Par   ");
-      row(r, kRowParallax, N);
-    }
-    // 22: refraction, computed for the observer's place. Without the parallax the observer is
-    // taken away for this step only, so that the direction refracted is the one the observer
-    // sees; the refracted direction is then carried back to the geocentre.
-    if (ok && o.refraction) {
-      double Rtopo = r.R;
-      if (!o.parallax) {
-        s.X[N] -= s.X[kObserver];
-        s.Y[N] -= s.Y[kObserver];
-        s.Z[N] -= s.Z[kObserver];
-        ok = SphFrom(s, kEarth, N);
-        s.Lk[N] = s.Dolg[N];
-        s.Bk[N] = s.Shir;
-        Rtopo = s.Rast;
-      }
-      s.Tau = LST - s.Lk[N];
-      if (s.Tau < 0) s.Tau += 360;
-      EquToHor(s, N);
-      ok = ok && SphFrom(s, kEarth, N);
-      s.Agor = s.Dolg[N];
-      s.Hgor = s.Shir;
-      // the atmosphere raises the body: the apparent altitude is the computed one plus the
-      // refraction
-      s.Hgor = s.Hgor + Refraction(s, 90 - s.Hgor);
-      HorToEqu(s, N);
-      ok = ok && SphFrom(s, kEarth, N);
-      const double hourAngle = s.Dolg[N];
-      s.Lk[N] = LST - hourAngle;
-      if (s.Lk[N] < 0) s.Lk[N] += 360;
-      s.Bk[N] = s.Shir;
-      // rebuilt at the distance the direction was taken from: the topocentric one without the
-      // parallax (so that adding the observer back restores the geocentric distance), the
-      // geocentric one of step 16 with it
-      XYZfromSph(s, N, s.Lk[N], s.Bk[N], o.parallax ? r.R : Rtopo);
-      if (!o.parallax) {
-        s.X[N] += s.X[kObserver];
-        s.Y[N] += s.Y[kObserver];
-        s.Z[N] += s.Z[kObserver];
-        ok = ok && SphFrom(s, kEarth, N);
-        s.Lk[N] = s.Dolg[N];
-        s.Bk[N] = s.Shir;
-      }
-      ok = ok && trace(N, "  GEO EQU Ras Ref   ");
-      row(r, kRowRefraction, N);
-    }
-    // 23: nutation
-    if (ok && o.nutation) {
-      Nutation(s, T, s.X[N], s.Y[N], s.Z[N], 0);
-      ok = SphFrom(s, kEarth, N);
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      ok = ok && trace(N, "  GEO EQU Ras Nut   ");
-      row(r, kRowNutation, N);
-    }
-    // 24: tables: the ecliptic of the date
-    if (ok && tab_) {
-      s.I = N;
-      EquToEcl(s, T);
-      ok = SphFrom(s, kEarth, N);
-      s.Lk[N] = s.Dolg[N];
-      s.Bk[N] = s.Shir;
-      ok = ok && trace(N, "  GEO EQU -> GEO ECL   ");
-    }
-    if (ok) {
-      r.Lras = s.Lk[N];
-      r.Bras = s.Bk[N];
-      r.Xras = s.X[N];
-      r.Yras = s.Y[N];
-      r.Zras = s.Z[N];
-      row(r, kRowRas, N);
-      if (traceOn_) {
-        const auto line = traceObservationLine(s, Lnab, Bnab, JDsave);
-        ok = line && appendLineWhole(fullPath(s, tracePath(s)), *line) &&
-             appendLineWhole(fullPath(s, tracePath(s)), "");
-      }
-    }
+    ok = apparentPlace(o, T, LST, aside, r);
     ok = ok && std::isfinite(r.Lras) && std::isfinite(r.Bras) && std::isfinite(r.R);
     if (!ok) {
       last_ = r;

@@ -346,6 +346,7 @@ class ObservationRun {
   bool planetFromTheory(const PassOptions& o, double JDsave);
   bool elementsToState(int I);
   bool visibilityTest(const PassOptions& o, double T, double LST, PassResult& r);
+  bool apparentPlace(const PassOptions& o, double T, double LST, int aside, PassResult& r);
   void compare(const PassOptions& o, PassResult& r);
   bool trace(int I, std::string_view label);
   bool traceValues(double L, double B, std::string_view label);
