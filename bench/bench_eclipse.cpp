@@ -10,9 +10,9 @@
 
 #include "earthrotation/eclipse_chain.h"
 #include "earthrotation/eclipse_finder.h"
-#include "earthrotation/eclipse_screen.h"
-#include "earthrotation/etut.h"
-#include "earthrotation/etut_screen.h"
+#include "earthrotation/screens/eclipse_screen.h"
+#include "astro/etut.h"
+#include "earthrotation/screens/etut_screen.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
 

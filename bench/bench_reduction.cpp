@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "model/state.h"
 #include "model/textfile.h"
 #include "observations/reduction.h"

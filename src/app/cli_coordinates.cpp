@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/cli.h"
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 
 namespace orvant::cli {
 namespace {

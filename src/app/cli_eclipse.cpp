@@ -24,7 +24,7 @@
 #include "app/cli.h"
 #include "earthrotation/eclipse_chain.h"
 #include "earthrotation/eclipse_finder.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "ephemeris/jpl.h"
 #include "model/calendar.h"
 #include "model/format.h"

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/cli.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "model/messages.h"
 
 namespace orvant::cli {

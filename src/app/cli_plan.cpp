@@ -44,7 +44,7 @@
 #include "app/cli.h"
 #include "app/screens.h"
 #include "design/optimisation.h"
-#include "design/optimisation_screen.h"
+#include "design/screens/optimisation_screen.h"
 #include "model/state.h"
 #include "statistics/shifts.h"
 #include "model/textfile.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/cli.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "model/format.h"
 #include "model/input_check.h"
 #include "model/state.h"

@@ -1,6 +1,6 @@
 #include "astro/apparent_place.h"
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 
 namespace orvant::astro {
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "model/format.h"
 
 namespace orvant {

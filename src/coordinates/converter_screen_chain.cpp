@@ -4,11 +4,11 @@
 #include <cmath>
 #include <memory>
 
-#include "coordinates/transform.h"
-#include "earthrotation/etut.h"
+#include "astro/transform.h"
+#include "astro/etut.h"
 #include "ephemeris/theory_moon.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 
 namespace orvant {
 

@@ -5,7 +5,7 @@
 // Steps, for a UT Julian date JDut and an observer at ObsL (east positive), ObsB (degrees):
 //   1. ET - UT = ETUT1939(JDut) (s); JDE = JDut + ET-UT/86400; T = (JDE - JD2000)/36525.
 //   2. The Sun at the origin; the planets 1..9 (3: the Earth-Moon barycentre) from ThJ2000 at JDE
-//      with the two-body position (initial/twobody.h), precessed from J2000 to the date with
+//      with the two-body position (astro/twobody.h), precessed from J2000 to the date with
 //      PrecEcl(0, T) and ApplyPrec.
 //   3. The geocentric Moon from MoonPos(T) (ecliptic of the date); the Earth = barycentre -
 //      m(Moon)/(m(Earth) + m(Moon)) * Moon, with the masses of the JPL set (the barycentre's mass

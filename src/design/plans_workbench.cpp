@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "design/plan_tests_screen.h"
+#include "design/plan_tests.h"
 #include "model/format.h"
 #include "model/textfile.h"
 

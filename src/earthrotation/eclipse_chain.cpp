@@ -4,14 +4,14 @@
 #include <string>
 
 #include "astro/apparent_place.h"
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "earthrotation/eclipse_sources.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "ephemeris/jpl.h"
 #include "ephemeris/theory_kin.h"
 #include "ephemeris/theory_moon.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 #include "model/messages.h"
 
 namespace orvant {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "ephemeris/perturbations.h"
 #include "model/calendar.h"
 #include "observations/sources.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "model/format.h"
 
 namespace orvant {

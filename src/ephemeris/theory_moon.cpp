@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "ephemeris/theory_poly.h"
 
 namespace orvant {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 
 namespace orvant {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "ephemeris/jpl.h"
 #include "ephemeris/theory_kin.h"
 #include "ephemeris/theory_moon.h"

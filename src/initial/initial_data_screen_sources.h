@@ -3,7 +3,7 @@
 // of every load. The screen (initial_data_screen.h) reads its boxes and calls these.
 //
 // Time scales: the date typed on screen 1 is taken as universal time UT (JDUT); the ephemeris
-// time is JDE = JDUT + ET-UT/86400 with ET-UT of the 1939 formula (earthrotation/etut.h). The
+// time is JDE = JDUT + ET-UT/86400 with ET-UT of the 1939 formula (astro/etut.h). The
 // kinematic theory Kin0 was fitted to dated observations and takes UT; New0, the J2000 theory and
 // DE405 take ephemeris time.
 #pragma once

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 
 namespace orvant {
 

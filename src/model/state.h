@@ -124,7 +124,7 @@ struct State {
   double JDE = 0;    // JD + ETUT/86400
   double JDUT = 0;   // UT Julian date
 
-  // ---- earth rotation: ET-UT settings of screens 16 and 17 (earthrotation/etut.h) ----
+  // ---- earth rotation: ET-UT settings of screens 16 and 17 (astro/etut.h) ----
   // Two corrections n = 1 (ET1-UT, the planets' ephemeris time) and n = 2 (ET2-UT, the Earth's
   // rotation); index 0 unused. S: +-1 quadratic a0 + a1*tau + a2*tau^2 (s, s/cy, s/cy^2,
   // tau = (JD - T0)/36525), +-2 piecewise model, 0 none; the sign of S multiplies the result.

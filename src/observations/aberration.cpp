@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "astro/apparent_place.h"
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 #include "model/calendar.h"
 
 namespace orvant {

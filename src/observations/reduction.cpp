@@ -6,12 +6,12 @@
 #include <utility>
 
 #include "astro/apparent_place.h"
-#include "coordinates/transform.h"
-#include "earthrotation/etut.h"
+#include "astro/transform.h"
+#include "astro/etut.h"
 #include "ephemeris/perturbations.h"
 #include "ephemeris/theory_kin.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 #include "model/calendar.h"
 #include "model/format.h"
 #include "model/input_check.h"

@@ -25,7 +25,7 @@
 // in the order of the reduction; it allocates nothing and writes no file unless the trace or the
 // Bad_data and Good files are asked for.
 //
-// Sources of the formulas: the coordinate operations of coordinates/transform.h (IAU 1976
+// Sources of the formulas: the coordinate operations of astro/transform.h (IAU 1976
 // precession, the low-precision nutation, the mean obliquity), light time by three iterations
 // of the linear retardation P(t - tau) = P(t) - V tau, and the classical (first-order)
 // aberration P + tau V_observer (e.g. Explanatory Supplement to the Astronomical Almanac, 1992,

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "ephemeris/theory_planets.h"
 #include "model/format.h"
 #include "model/paths.h"

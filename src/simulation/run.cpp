@@ -3,10 +3,10 @@
 #include <cmath>
 #include <ctime>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "ephemeris/jpl.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 #include "model/calendar.h"
 #include "model/format.h"
 #include "model/messages.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "coordinates/converter.h"
-#include "coordinates/converter_screen.h"
+#include "coordinates/screens/converter_screen.h"
 #include "coordinates/converter_screen_chain.h"
 #include "model/format.h"
 #include "model/state.h"

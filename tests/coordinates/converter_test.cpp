@@ -7,7 +7,7 @@
 
 #include "coordinates/converter.h"
 #include "coordinates/converter_screen_chain.h"
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "model/state.h"
 
 #ifdef ORVANT_HAVE_ERFA

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 
 #ifdef ORVANT_HAVE_ERFA
 #include <erfa.h>

@@ -1,5 +1,5 @@
 // Fractions, spherical <-> rectangular, ecliptic <-> equator, horizon and refraction.
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 
 #include <gtest/gtest.h>
 

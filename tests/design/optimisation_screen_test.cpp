@@ -1,7 +1,7 @@
 // Screen 15 driven headless. Screen 2 is played by a stand-in that declares the controls of the
 // contract between the two screens and behaves as a run does at its end: it notifies screen 15
 // through `runFinished` and clears NPlan (or refuses to start, or is stopped).
-#include "design/optimisation_screen.h"
+#include "design/screens/optimisation_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "model/format.h"
 #include "statistics/records.h"
 #include "statistics/test_files.h"
-#include "statistics/weights_screen.h"
+#include "statistics/screens/weights_screen.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
 

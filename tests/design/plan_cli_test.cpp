@@ -12,7 +12,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "design/optimisation_screen.h"
+#include "design/screens/optimisation_screen.h"
 #include "model/format.h"
 #include "statistics/test_files.h"
 #include "ui/memory_form.h"

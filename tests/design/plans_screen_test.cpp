@@ -1,5 +1,5 @@
 // Screens 18 (plans workbench) and 8 (plan test functions), driven headless through MemoryDesk.
-#include "design/plans_screen.h"
+#include "design/screens/plans_screen.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "design/plan_tests_screen.h"
+#include "design/screens/plan_tests_screen.h"
 #include "ui/memory_form.h"
 
 namespace orvant::design {

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "design/plan_tests_screen.h"
-#include "design/plans_screen.h"
+#include "design/screens/plan_tests_screen.h"
+#include "design/screens/plans_screen.h"
 #include "ui/memory_form.h"
 #include "ui/script.h"
 

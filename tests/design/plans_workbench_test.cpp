@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "design/plan_tests_screen.h"
+#include "design/screens/plan_tests_screen.h"
 
 namespace orvant::design {
 namespace {

@@ -13,9 +13,9 @@
 #include <functional>
 
 #include "support/wait.h"
-#include "design/optimisation_screen.h"
-#include "design/plan_tests_screen.h"
-#include "design/plans_screen.h"
+#include "design/screens/optimisation_screen.h"
+#include "design/screens/plan_tests_screen.h"
+#include "design/screens/plans_screen.h"
 #include "design/plans_workbench.h"
 #include "model/format.h"
 #include "statistics/test_files.h"

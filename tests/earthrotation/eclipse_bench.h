@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "earthrotation/eclipse_screen.h"
-#include "earthrotation/etut_screen.h"
+#include "earthrotation/screens/eclipse_screen.h"
+#include "earthrotation/screens/etut_screen.h"
 #include "model/state.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <string>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "earthrotation/eclipse_finder.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "eclipse_bench.h"
 #include "ephemeris/perturbations.h"
 

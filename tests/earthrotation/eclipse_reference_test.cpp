@@ -15,7 +15,7 @@
 
 #include "earthrotation/eclipse_chain.h"
 #include "earthrotation/eclipse_finder.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "ephemeris/jpl.h"
 #include "eclipse_bench.h"
 

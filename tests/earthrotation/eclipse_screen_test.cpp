@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "earthrotation/eclipse_logs.h"
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "eclipse_bench.h"
 #include "model/calendar.h"
 #include "model/format.h"

@@ -1,4 +1,4 @@
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "ephemeris/moon_perturbation_screen.h"
-#include "ephemeris/planet_perturbation_screen.h"
+#include "ephemeris/screens/moon_perturbation_screen.h"
+#include "ephemeris/screens/planet_perturbation_screen.h"
 #include "model/state.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"

@@ -2,7 +2,7 @@
 // ("Загрузить  весовые коэффициенты") and the calculated shifts of one planet ("Просмотреть данные
 // моделирования по одной планете"), then saving both back, all through the headless form.
 #include "fuzz_support.h"
-#include "statistics/weights_screen.h"
+#include "statistics/screens/weights_screen.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
 

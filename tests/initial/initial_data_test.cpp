@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "initial/planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 
 namespace orvant {
 namespace {

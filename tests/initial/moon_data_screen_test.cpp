@@ -1,19 +1,19 @@
 // Screen 20 headless: each theory puts the Moon where its elements say, the focus option keeps the
 // Earth-Moon centre of mass, the check of the pair closes on the elements, and bad input changes
 // nothing.
-#include "initial/moon_data_screen.h"
+#include "initial/screens/moon_data_screen.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "coordinates/transform.h"
-#include "earthrotation/etut.h"
+#include "astro/transform.h"
+#include "astro/etut.h"
 #include "ephemeris/theory_kin.h"
 #include "ephemeris/theory_moon.h"
 #include "ephemeris/theory_planets.h"
 #include "initial/screen_bench.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 
 namespace orvant {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 
 namespace orvant {
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "initial/initial_data_screen.h"
-#include "initial/system_velocity_screen.h"
+#include "initial/screens/initial_data_screen.h"
+#include "initial/screens/system_velocity_screen.h"
 #include "model/state.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"

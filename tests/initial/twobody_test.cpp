@@ -1,5 +1,5 @@
 // Two-body conversion against the closed-form Kepler orbit.
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 
 #include <gtest/gtest.h>
 

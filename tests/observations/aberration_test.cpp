@@ -9,7 +9,7 @@
 
 #include "model/state.h"
 #include "observations/aberration.h"
-#include "observations/aberration_screen.h"
+#include "observations/screens/aberration_screen.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"

@@ -11,9 +11,9 @@
 #include <cmath>
 #include <functional>
 
-#include "coordinates/transform.h"
+#include "astro/transform.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 #include "model/state.h"
 
 namespace orvant::test::erfa {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "model/calendar.h"
 #include "model/paths.h"
 #include "model/textfile.h"

@@ -22,13 +22,13 @@
 #include <string>
 #include <vector>
 
-#include "earthrotation/etut.h"
-#include "ephemeris/planet_perturbation_screen.h"
+#include "astro/etut.h"
+#include "ephemeris/screens/planet_perturbation_screen.h"
 #include "model/calendar.h"
 #include "model/state.h"
 #include "observations/obs_plan.h"
-#include "observations/obs_plan_screen.h"
-#include "observations/observation_screen.h"
+#include "observations/screens/obs_plan_screen.h"
+#include "observations/screens/observation_screen.h"
 #include "observations/reduction.h"
 #include "observations/sources.h"
 #include "reduction_bench.h"
@@ -36,7 +36,7 @@
 #include "erfa_places.h"
 #endif
 #include "statistics/records.h"
-#include "statistics/statistics_screen.h"
+#include "statistics/screens/statistics_screen.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"

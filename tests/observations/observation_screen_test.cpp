@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "initial/initial_data_screen.h"
+#include "initial/screens/initial_data_screen.h"
 #include "model/state.h"
-#include "observations/observation_screen.h"
+#include "observations/screens/observation_screen.h"
 #include "reduction_bench.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"

@@ -27,11 +27,11 @@
 #include <string>
 #include <vector>
 
-#include "coordinates/transform.h"
-#include "earthrotation/etut.h"
+#include "astro/transform.h"
+#include "astro/etut.h"
 #include "ephemeris/jpl.h"
 #include "ephemeris/theory_planets.h"
-#include "initial/twobody.h"
+#include "astro/twobody.h"
 #include "model/calendar.h"
 #include "model/state.h"
 #include "model/textfile.h"

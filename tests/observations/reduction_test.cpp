@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "earthrotation/etut.h"
+#include "astro/etut.h"
 #include "ephemeris/theory_planets.h"
 #include "model/calendar.h"
 #include "model/state.h"

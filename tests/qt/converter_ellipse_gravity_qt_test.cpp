@@ -13,9 +13,9 @@
 #include <QWidget>
 
 #include "../initial/planets.h"
-#include "coordinates/converter_screen.h"
-#include "simulation/ellipse_screen.h"
-#include "simulation/gravity_test_screen.h"
+#include "coordinates/screens/converter_screen.h"
+#include "simulation/screens/ellipse_screen.h"
+#include "simulation/screens/gravity_test_screen.h"
 #include "ui/qt/qt_form.h"
 
 namespace orvant {

@@ -12,9 +12,9 @@
 #include <QWidget>
 
 #include "../observations/reduction_bench.h"
-#include "observations/aberration_screen.h"
-#include "observations/obs_plan_screen.h"
-#include "observations/observation_screen.h"
+#include "observations/screens/aberration_screen.h"
+#include "observations/screens/obs_plan_screen.h"
+#include "observations/screens/observation_screen.h"
 #include "ui/memory_form.h"
 #include "ui/qt/qt_form.h"
 

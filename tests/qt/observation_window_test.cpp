@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "../observations/reduction_bench.h"
-#include "earthrotation/etut.h"
-#include "observations/observation_screen.h"
+#include "astro/etut.h"
+#include "observations/screens/observation_screen.h"
 #include "ui/qt/qt_form.h"
 #include "ui/workbench.h"
 

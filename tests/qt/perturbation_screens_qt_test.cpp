@@ -13,8 +13,8 @@
 #include <fstream>
 #include <string>
 
-#include "ephemeris/moon_perturbation_screen.h"
-#include "ephemeris/planet_perturbation_screen.h"
+#include "ephemeris/screens/moon_perturbation_screen.h"
+#include "ephemeris/screens/planet_perturbation_screen.h"
 #include "model/state.h"
 #include "ui/qt/qt_form.h"
 

@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QWidget>
 
-#include "design/plan_tests_screen.h"
-#include "design/plans_screen.h"
+#include "design/screens/plan_tests_screen.h"
+#include "design/screens/plans_screen.h"
 #include "ui/qt/qt_form.h"
 
 namespace orvant::design {

@@ -14,7 +14,7 @@
 #include "../initial/planets.h"
 #include "initial/initial_data.h"
 #include "initial/initial_data_screen_sources.h"
-#include "simulation/run_screen.h"
+#include "simulation/screens/run_screen.h"
 #include "ui/qt/qt_form.h"
 
 namespace orvant::simulation {

@@ -20,7 +20,7 @@
 
 #include "model/format.h"
 #include "statistics/records.h"
-#include "statistics/statistics_screen.h"
+#include "statistics/screens/statistics_screen.h"
 #include "ui/canvas.h"
 #include "ui/qt/qt_form.h"
 

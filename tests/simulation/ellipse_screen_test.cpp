@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "model/state.h"
-#include "simulation/ellipse_screen.h"
+#include "simulation/screens/ellipse_screen.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
 

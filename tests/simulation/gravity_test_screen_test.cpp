@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "model/state.h"
-#include "simulation/gravity_test_screen.h"
+#include "simulation/screens/gravity_test_screen.h"
 #include "simulation/integrator.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"

@@ -8,7 +8,7 @@
 
 #include "model/format.h"
 #include "run_fixture.h"
-#include "simulation/run_screen.h"
+#include "simulation/screens/run_screen.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"

@@ -9,7 +9,7 @@
 
 #include "model/format.h"
 #include "statistics/records.h"
-#include "statistics/statistics_screen.h"
+#include "statistics/screens/statistics_screen.h"
 #include "statistics/test_files.h"
 #include "ui/memory_form.h"
 

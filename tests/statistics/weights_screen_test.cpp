@@ -1,5 +1,5 @@
 // Screen 19 driven headless: the weights of the plan file and the calculated shifts of a planet.
-#include "statistics/weights_screen.h"
+#include "statistics/screens/weights_screen.h"
 
 #include <gtest/gtest.h>
 
