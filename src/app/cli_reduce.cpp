@@ -222,12 +222,12 @@ int reduceCommand(Context& ctx) {
     constexpr const char* kThousandKm = "тыс. км";
     printValue("dLsr", a.sdL / n * 3600, kArcsec);
     printValue("dBsr", a.sdB / n * 3600, kArcsec);
-    printValue("dRsr", row[13], kThousandKm);
-    printValue("absdLsr", row[14], kArcsec);
-    printValue("absdBsr", row[15], kArcsec);
-    printValue("rmsdR", row[25], kThousandKm);
-    printValue("rmsdL", row[26], kArcsec);
-    printValue("rmsdB", row[27], kArcsec);
+    printValue("dRsr", row[kColMeanDR], kThousandKm);
+    printValue("absdLsr", row[kColMeanAbsDL], kArcsec);
+    printValue("absdBsr", row[kColMeanAbsDB], kArcsec);
+    printValue("rmsdR", row[kColRmsDR], kThousandKm);
+    printValue("rmsdL", row[kColRmsDL], kArcsec);
+    printValue("rmsdB", row[kColRmsDB], kArcsec);
     printValue("criterion", run.criterion(), o.criterion == ObsCriterion::dR ? kThousandKm : kArcsec);
     printValue("kW", run.kW());
     printValue("JDmean", a.JDmean, "сут");

@@ -91,9 +91,9 @@ bool PlanetPert(State& s, int I, PlanOverride plan) {
     for (int j = 1; j <= 8; ++j) s.PertDL[k][j] = s.PertDL[k][10 * I + j];
 
   // During a series of perturbation-plan experiments the row of one perturber is the experiment's.
-  if (plan == PlanOverride::On && s.kodOTO == 1 && s.PertPlanLink) {
-    if (const auto row = s.PertPlanLink(); row && (row->k == 1 || row->k == 2) &&
-                                           (row->Npl == I || row->Npl == 0))
+  if (plan == PlanOverride::On && s.kodOTO == 1 && s.PertPlan) {
+    if (const auto& row = s.PertPlan; (row->k == 1 || row->k == 2) &&
+                                      (row->Npl == I || row->Npl == 0))
       for (int j = 1; j <= 8; ++j) s.PertDL[row->k][j] = row->par[j];
   }
 

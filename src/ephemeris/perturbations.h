@@ -104,7 +104,7 @@ bool MoonPert(State& s);
 // Returned (function value): false when I is not 1..4, a perturber is not an object number
 //   0..13, or the sum is not finite; Lk[I] is then unchanged and the caller shows its message
 //   (screen 10: "Ошибка решения уравнений").
-// Plan override (PlanOverride::On): when kodOTO = 1 and State::PertPlanLink gives a row whose
+// Plan override (PlanOverride::On): when kodOTO = 1 and State::PertPlan holds a row whose
 //   observed object Npl is I, or is 0 (the Sun observed: the Earth's perturbation is fitted), the
 //   working coefficients PertDL[k][j] of the row's perturber k become the row's par[j]
 //   (parameters 2..9 of the current experiment row). The stored entries PertDL[k][10 I + j] are

@@ -192,14 +192,15 @@ struct State {
   // coefficients of one perturber come from the current experiment row of the perturbation plan.
   // Npl: the object observed on screen 10; k: the perturber whose row is replaced (1, or 2 when
   // the plan screen's "№2" is chosen); par[j], j = 1..8: parameter j + 1 of the current
-  // experiment row (index 0 unused). The plan screen fills PertPlanLink; while it is empty, or
-  // returns nothing, the stored coefficients are used (see PlanetPert).
+  // experiment row (index 0 unused). The reduction sets PertPlan for each pass from its plan link
+  // (observations/reduction.h PlanLink); while it is empty the stored coefficients are used (see
+  // PlanetPert).
   struct PertPlanRow {
     int32 Npl = 0;
     int k = 1;
     Darr<9> par{};
   };
-  std::function<std::optional<PertPlanRow>()> PertPlanLink;
+  std::optional<PertPlanRow> PertPlan;
 
   // ---- statistics: secular shifts per century (screens 6, 15, 19) ----
   // NabShift[N][c]: observed shifts of object N (1..11) from a source's OrvantNab.dat;

@@ -17,17 +17,13 @@
 #include "model/input_check.h"
 #include "model/paths.h"
 #include "model/textfile.h"
+#include "observations/obs_plan.h"
 
 namespace orvant {
 
 namespace {
 
 constexpr int kEarth = 3, kMoon = 11, kObserver = 12, kEarthAside = 23;
-
-PlanParameters& planHook() {
-  static PlanParameters hook = defaultPlanParameters;
-  return hook;
-}
 
 bool finite3(const State& s, int k) {
   return std::isfinite(s.X[k]) && std::isfinite(s.Y[k]) && std::isfinite(s.Z[k]);
@@ -72,8 +68,6 @@ std::string dateText(const State& s) {
 
 // ---- plan parameters ----
 
-void setPlanParameters(PlanParameters p) { planHook() = p ? std::move(p) : defaultPlanParameters; }
-
 bool defaultPlanParameters(State& s, int I, const ExperimentTable& t, double JDep, bool epochJD) {
   (void)epochJD;  // the caller precesses parameters of the date
   const auto& p = t.par;
@@ -105,17 +99,17 @@ bool acceptedByLimit(ObsCriterion c, double limit, double dL, double dR) {
 
 void writeResultRow(const Accumulators& a, std::array<double, kExperimentCols>& row) {
   const double n = static_cast<double>(a.Nok);
-  row[13] = a.sdR / n;
-  row[14] = a.sadL * 3600 / n;
-  row[15] = a.sadB * 3600 / n;
-  row[25] = std::sqrt(a.sdR2 / n);
-  row[26] = std::sqrt(a.sdL2 / n) * 3600;
-  row[27] = std::sqrt(a.sdB2 / n) * 3600;
+  row[kColMeanDR] = a.sdR / n;
+  row[kColMeanAbsDL] = a.sadL * 3600 / n;
+  row[kColMeanAbsDB] = a.sadB * 3600 / n;
+  row[kColRmsDR] = std::sqrt(a.sdR2 / n);
+  row[kColRmsDL] = std::sqrt(a.sdL2 / n) * 3600;
+  row[kColRmsDB] = std::sqrt(a.sdB2 / n) * 3600;
 }
 
 double criterionOf(const std::array<double, kExperimentCols>& row, ObsCriterion c, bool rms) {
-  const std::size_t base = rms ? 25 : 13;
-  return c == ObsCriterion::dR ? row[base] : row[base + 1];
+  const ResultColumns cols = resultColumns(rms);
+  return c == ObsCriterion::dR ? row[cols.dR] : row[cols.dL];
 }
 
 // ---- files ----
@@ -447,13 +441,28 @@ bool ObservationRun::elementsToState(int I) {
          std::isfinite(s_.VX[I]) && std::isfinite(s_.VY[I]) && std::isfinite(s_.VZ[I]);
 }
 
+// The perturbation plan of the linked plan: coefficients 1..8 of the chosen perturber are
+// parameters 2..9 of the experiment row being processed (row 0 outside a series).
+void ObservationRun::setPertPlan() {
+  if (!link_.plan || !link_.plan->pert) {
+    s_.PertPlan.reset();
+    return;
+  }
+  const auto& row = exp_.row[static_cast<std::size_t>(exp_.current)];
+  State::PertPlanRow r;
+  r.Npl = s_.Npl;
+  r.k = link_.plan->pertNo;
+  for (std::size_t j = 1; j <= 8; ++j) r.par[j] = row[j + 1];
+  s_.PertPlan = r;
+}
+
 // Step 7: the Earth (I = 3).
 bool ObservationRun::earthFromTheory(const PassOptions& o, double JDsave) {
   State& s = s_;
   if (s.Npl == 0 && o.planet == PlanetTheory::Plan) {
     useMassSet(s, 3);
     s.JD = JDsave;
-    if (!planHook()(s, kEarth, exp_, JDep_, o.epochJD) || !elementsToState(kEarth)) return false;
+    if (!link_.parameters(s, kEarth, exp_, JDep_, o.epochJD) || !elementsToState(kEarth)) return false;
     if (o.epochJD) {
       s.I = kEarth;
       ApplyPrec(s);
@@ -488,7 +497,7 @@ bool ObservationRun::moonFromTheory(const PassOptions& o, double JDsave) {
   if (s.Npl == kMoon && o.planet == PlanetTheory::Plan) {
     useMassSet(s, 3);
     s.JD = JDsave;
-    ok = planHook()(s, kMoon, exp_, JDep_, o.epochJD) && elementsToState(kMoon);
+    ok = link_.parameters(s, kMoon, exp_, JDep_, o.epochJD) && elementsToState(kMoon);
     if (ok && o.epochJD) {
       s.I = kMoon;
       ApplyPrec(s);
@@ -525,7 +534,7 @@ bool ObservationRun::planetFromTheory(const PassOptions& o, double JDsave) {
     case PlanetTheory::Plan:
       useMassSet(s, 3);
       s.JD = JDsave;
-      if (!planHook()(s, N, exp_, JDep_, o.epochJD) || !elementsToState(N)) return false;
+      if (!link_.parameters(s, N, exp_, JDep_, o.epochJD) || !elementsToState(N)) return false;
       if (o.epochJD) {
         s.I = N;
         ApplyPrec(s);
@@ -833,7 +842,8 @@ bool ObservationRun::reduce(double Lnab, double Bnab, ReductionObserver& obs) {
   s.kodBary = 0;
   s.kodMoon = 0;
   const double T = (JDsave - s.JD2000) / 36525;
-  // 5-11
+  // 5-11 (the perturbation plan's row for PlanetPert first)
+  setPertPlan();
   if (!theoryPositions(o, JDsave)) {
     s.JD = JDsave;
     s.kodMoon = 0;

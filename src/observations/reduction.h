@@ -194,20 +194,42 @@ struct ExperimentTable {
   int current = 0;               // the row being processed, 0 outside a plan
 };
 
+// The columns of a result row that the reduction writes after an accepted observation
+// (writeResultRow): the means of dR (thousand km), |dL| and |dB| (arc seconds), and their root
+// mean squares. resultColumns gives the triple the criterion uses ("+ Sqr(E(dR^2)/N)": the rms).
+inline constexpr std::size_t kColMeanDR = 13, kColMeanAbsDL = 14, kColMeanAbsDB = 15;
+inline constexpr std::size_t kColRmsDR = 25, kColRmsDL = 26, kColRmsDB = 27;
+struct ResultColumns {
+  std::size_t dR, dL, dB;
+};
+inline constexpr ResultColumns resultColumns(bool rms) {
+  return rms ? ResultColumns{kColRmsDR, kColRmsDL, kColRmsDB}
+             : ResultColumns{kColMeanDR, kColMeanAbsDL, kColMeanAbsDB};
+}
+
 // The plan parameters of an object (option "План"): fills the orbit parameters of object I at the
 // date State::JD from the current parameter row (entries 1..9) and the start date; `epochJD`
 // tells that they are referred to the equinox of the date (the caller then precesses). False on
-// a failure. The plan screen installs its own through setPlanParameters; the default below is
-// used until then.
-using PlanParameters =
-    std::function<bool(State& s, int I, const ExperimentTable& t, double JDep, bool epochJD)>;
-void setPlanParameters(PlanParameters p);
+// a failure.
+using PlanParameters = bool (*)(State& s, int I, const ExperimentTable& t, double JDep,
+                                bool epochJD);
 // Default: row entries 1 Rsr (m), 2 Eks, 3 Betta, 4 AlfaP, 5 AlfaU (degrees), 6 Wsr (rad per
 // century), 7 AlfaL0 (degrees, at the start date JDep), 8 dP11, 9 dU11 (rad per century: the
 // motions of the perihelion and the node); with tc = (JD - JDep)/36525:
 //   AlfaL = AlfaL0 + Wsr tc, AlfaP = AlfaP + dP11 tc, AlfaU = AlfaU + dU11 tc,
 //   W0sr = Wsr/(36525 sekD). False for a non-positive axis or an eccentricity outside 0..1.
 bool defaultPlanParameters(State& s, int I, const ExperimentTable& t, double JDep, bool epochJD);
+
+struct ObsPlan;
+// The link of a plan series to the reduction, one object handed to the run (setPlanLink): how
+// option "План" fills an object's parameters, and the plan of screen 13 whose perturbation plan
+// ("план возмущений", ObsPlan::pert, pertNo) makes coefficients 1..8 of one perturber of
+// PlanetPert parameters 2..9 of the current experiment row (State::PertPlan, set for each pass).
+// The default: defaultPlanParameters, no plan.
+struct PlanLink {
+  PlanParameters parameters = defaultPlanParameters;
+  const ObsPlan* plan = nullptr;  // read at every pass; owned by the plan screen
+};
 
 // dL, dB fold: a difference above 300 degrees loses 360, one below -300 gains 360.
 double foldResidual(double d);
@@ -325,6 +347,10 @@ class ObservationRun {
   bool tableSource() const { return tab_; }
   State& state() const { return s_; }
 
+  // The plan link used from the next pass on.
+  void setPlanLink(const PlanLink& link) { link_ = link; }
+  const PlanLink& planLink() const { return link_; }
+
   // Resets the accumulators and the counters of the passes (A.4; before each experiment).
   void resetAccumulators();
 
@@ -345,6 +371,7 @@ class ObservationRun {
   bool moonFromTheory(const PassOptions& o, double JDsave);
   bool planetFromTheory(const PassOptions& o, double JDsave);
   bool elementsToState(int I);
+  void setPertPlan();
   bool visibilityTest(const PassOptions& o, double T, double LST, PassResult& r);
   bool apparentPlace(const PassOptions& o, double T, double LST, int aside, PassResult& r);
   void compare(const PassOptions& o, PassResult& r);
@@ -361,6 +388,7 @@ class ObservationRun {
   ResidualClasses classes_;
   ExperimentTable exp_;
   PassResult last_;
+  PlanLink link_;
   bool started_ = false, running_ = false, tab_ = false;
   bool classesOn_ = false;
   bool traceOn_ = false;      // "+File Отладка" during the current pass

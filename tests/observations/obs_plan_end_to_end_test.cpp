@@ -97,8 +97,8 @@ void makeSeries(const fs::path& dir, const std::array<double, 11>& par) {
     records.push_back(test::recordLine(g.YearNab, g.MonthNab, static_cast<int>(g.DayNab), 21,
                                        r.Lras, r.Bras));
   };
-  setPlanParameters(obsPlanParameters);
   ObservationRun run(g);
+  run.setPlanLink(PlanLink{obsPlanParameters, nullptr});
   run.experiments().par = par;
   ASSERT_TRUE(run.start(in, obs));
   EXPECT_EQ(run.loop(obs), LoopEnd::SourceEnded);

@@ -67,12 +67,12 @@ TEST(ReductionPieces, ResultRowAndCriterion) {
   a.sdB2 = 4.0 / 3600 / 3600;
   std::array<double, kExperimentCols> row{};
   writeResultRow(a, row);
-  EXPECT_DOUBLE_EQ(row[13], 10);
-  EXPECT_DOUBLE_EQ(row[14], 2);
-  EXPECT_DOUBLE_EQ(row[15], 1);
-  EXPECT_DOUBLE_EQ(row[25], std::sqrt(109.0));
-  EXPECT_DOUBLE_EQ(row[26], 2);
-  EXPECT_DOUBLE_EQ(row[27], 1);
+  EXPECT_DOUBLE_EQ(row[kColMeanDR], 10);
+  EXPECT_DOUBLE_EQ(row[kColMeanAbsDL], 2);
+  EXPECT_DOUBLE_EQ(row[kColMeanAbsDB], 1);
+  EXPECT_DOUBLE_EQ(row[kColRmsDR], std::sqrt(109.0));
+  EXPECT_DOUBLE_EQ(row[kColRmsDL], 2);
+  EXPECT_DOUBLE_EQ(row[kColRmsDB], 1);
   EXPECT_DOUBLE_EQ(criterionOf(row, ObsCriterion::dR, false), 10);
   EXPECT_DOUBLE_EQ(criterionOf(row, ObsCriterion::AbsdL, false), 2);
   EXPECT_DOUBLE_EQ(criterionOf(row, ObsCriterion::dR, true), std::sqrt(109.0));
@@ -269,10 +269,10 @@ TEST_F(ObsRun, AcceptedObservationsSummedTraceAndGoodFile) {
   const Accumulators& a = run.acc();
   EXPECT_EQ(a.Nok, 8);
   const auto& row = run.experiments().row[0];
-  EXPECT_DOUBLE_EQ(row[13], a.sdR / 8);
-  EXPECT_DOUBLE_EQ(run.criterion(), row[13]);
+  EXPECT_DOUBLE_EQ(row[kColMeanDR], a.sdR / 8);
+  EXPECT_DOUBLE_EQ(run.criterion(), row[kColMeanDR]);
   // kW with "+kVes=" for an observatory: (Ny/100 + 1)(Nok/1000 + 1)/criterion, Ny = 2000 - 1995.
-  EXPECT_NEAR(run.kW(), 1.05 * 1.008 / row[13], 1e-12 / row[13]);
+  EXPECT_NEAR(run.kW(), 1.05 * 1.008 / row[kColMeanDR], 1e-12 / row[kColMeanDR]);
   EXPECT_EQ(run.experiments().par[10], run.kW());
   // The Good file: header, then the eight raw lines.
   EXPECT_EQ(countLines(dir.path / "Obs" / "GREN4_G_100LB.txt"), 5 + 8);

@@ -89,22 +89,9 @@ ObsPlanScreen::ObsPlanScreen(State& s, ui::Workbench& wb)
 }
 
 void ObsPlanScreen::opened() {
-  State& s = state();
-  setPlanParameters(obsPlanParameters);
-  // The perturbation plan: coefficients j = 1..8 of the chosen perturber are parameters 2..9 of
-  // the experiment row screen 10 is processing (row 0 outside a series).
-  s.PertPlanLink = [this]() -> std::optional<State::PertPlanRow> {
-    if (!plan_.pert) return std::nullopt;
-    ObservationScreen* obs = observationScreen();
-    if (!obs) return std::nullopt;
-    const ExperimentTable& t = obs->run().experiments();
-    const auto& row = t.row[static_cast<std::size_t>(t.current)];
-    State::PertPlanRow r;
-    r.Npl = state().Npl;
-    r.k = plan_.pertNo;
-    for (std::size_t j = 1; j <= 8; ++j) r.par[j] = row[j + 1];
-    return r;
-  };
+  // Screen 10 links its runs to this plan (ObservationScreen::planLink): the parameters of
+  // option "План" and the perturbation plan.
+  if (ObservationScreen* obs = observationScreen()) obs->run().setPlanLink(obs->planLink());
   showValues();
   showRecordCaption();
 }

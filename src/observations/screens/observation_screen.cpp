@@ -435,6 +435,7 @@ void ObservationScreen::start() {
   s.FileNo = form().text("FileNo");
   s.GoodNo = form().text("GoodNo");
   const ReductionInputs in = readInputs();
+  run_.setPlanLink(planLink());
   if (!run_.start(in, *this)) return;
   day0_ = in.Day;
   month0_ = in.Month;
@@ -601,12 +602,12 @@ void ObservationScreen::showPass(const PassResult& r) {
   if (a.Nok > 0) {
     const double n = static_cast<double>(a.Nok);
     const auto& row = run_.experiments().row[static_cast<std::size_t>(run_.experiments().current)];
-    const std::size_t base = run_.options().rms ? 25 : 13;
+    const ResultColumns cols = resultColumns(run_.options().rms);
     f.setNumber("dLmean", a.sdL / n, 6);
     f.setNumber("dBmean", a.sdB / n, 6);
-    f.setNumber("dRsrVal", row[base], 6);
-    f.setNumber("absLsr", row[base + 1] / 3600, 6);
-    f.setNumber("absBsr", row[base + 2] / 3600, 6);
+    f.setNumber("dRsrVal", row[cols.dR], 6);
+    f.setNumber("absLsr", row[cols.dL] / 3600, 6);
+    f.setNumber("absBsr", row[cols.dB] / 3600, 6);
     f.setNumber("kW", run_.kW(), 6);
   }
 }

@@ -41,6 +41,8 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
 
   ObservationRun& run() { return run_; }
   const ObservationRun& run() const { return run_; }
+  // The plan link of the runs: screen 13's parameters and plan once it is open, else the default.
+  PlanLink planLink();
 
  private:
   // ---- the source (observation_screen.cpp) ----

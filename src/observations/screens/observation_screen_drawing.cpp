@@ -96,15 +96,15 @@ void ObservationScreen::plotPass(const PassResult& r) {
     const Accumulators& a = run_.acc();
     const double n = static_cast<double>(a.Nok);
     const auto& row = run_.experiments().row[static_cast<std::size_t>(run_.experiments().current)];
-    const std::size_t base = run_.options().rms ? 25 : 13;
+    const ResultColumns cols = resultColumns(run_.options().rms);
     if (f.checked("plotMeans")) {
       if (L) plotPoint(kSerdLsr, x, a.sdL / n * 3600 / l.MdAlfa + 4 + dY, ui::kRed);
       if (B) plotPoint(kSerdBsr, x, a.sdB / n * 3600 / l.MdAlfa + 4 + dY, ui::qbColor(6));
     }
-    if (f.checked("plotdRsr")) plotPoint(kSerdRsr, x, row[base] / l.MdR + dY, ui::kRed);
+    if (f.checked("plotdRsr")) plotPoint(kSerdRsr, x, row[cols.dR] / l.MdR + dY, ui::kRed);
     if (f.checked("plotAbs")) {
-      if (L) plotPoint(kSerAbsL, x, row[base + 1] / l.MdAlfa + dY, ui::qbColor(5));
-      if (B) plotPoint(kSerAbsB, x, row[base + 2] / l.MdAlfa + dY, ui::qbColor(3));
+      if (L) plotPoint(kSerAbsL, x, row[cols.dL] / l.MdAlfa + dY, ui::qbColor(5));
+      if (B) plotPoint(kSerAbsB, x, row[cols.dB] / l.MdAlfa + dY, ui::qbColor(3));
     }
   } else {
     // a rejected observation: a circle where its residual stands

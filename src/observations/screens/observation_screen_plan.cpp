@@ -33,6 +33,20 @@ ObsPlanScreen* planScreenOf(ui::Workbench& wb) {
   return dynamic_cast<ObsPlanScreen*>(wb.created(kObsPlanScreen));
 }
 
+}  // namespace
+
+// Once screen 13 is open, option "План" takes its parameters and its perturbation plan.
+PlanLink ObservationScreen::planLink() {
+  PlanLink link;
+  if (ObsPlanScreen* p = planScreenOf(workbench())) {
+    link.parameters = obsPlanParameters;
+    link.plan = &p->plan();
+  }
+  return link;
+}
+
+namespace {
+
 std::string six(double v) { return screenNumber(truncDecimals(v, 6), 6); }
 
 }  // namespace
@@ -126,6 +140,7 @@ void ObservationScreen::runExperiments() {
   s.GoodNo = form().text("GoodNo");
   const ReductionInputs in = readInputs();
   seriesRunning_ = true;  // the series' picture holds the listing and the criteria only
+  run_.setPlanLink(planLink());
   if (!run_.start(in, *this)) {
     seriesRunning_ = false;
     return;
