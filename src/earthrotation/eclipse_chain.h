@@ -139,6 +139,15 @@ EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut);
 // eclipseBegin applies; a screen applies them again before steps that continue a run.
 void eclipseUseMasses(State& s, const EclipseSettings& set);
 
+// Reads / Writes (State) of eclipseBegin, eclipseStep and eclipseInverseSun (the theories and the
+// DE405 reader they call document their own):
+//   Reads:  JD2000, Vsv, m, Rast, the DE405 reader's JPLisOpen, JPLnr, JPLyear, JDrec0, JDrec1;
+//           the ET-UT settings (eclipseTimes); report.
+//   Writes: JDUT, ETUT, JDE, JDet2, JD, JDjpl; kodMoon, kodBary (restored), gamma and the mass set;
+//           X, Y, Z, VX, VY, VZ of the bodies and of the work slots (12 the observer, 13 the
+//           shadow, 15 the geocentric origin, 16..18 kept for the logs, 19..24, 30..37 the
+//           outline); Lk, Bk; Dolg, Shir, Rast and the pair tables (astro::sph); Pmat, I; Tau, Agor,
+//           Hgor; ObsL, ObsB; Rij[3][11] and Rij[12][*]; Dpl[13]; Lae; kStop.
 // One step at UT date JDut; fills `out` and the shared state (JDUT, ETUT, JDE, JDet2, JD = JDjpl
 // = JDE, the slots above, Lk/Bk of the stages, Rij[3][11], Dpl[13]). Messages of a failure go to
 // State::report, except Numeric, which the caller reports ("Ошибка решения уравнений").

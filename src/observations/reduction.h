@@ -305,6 +305,18 @@ class PlainObserver : public ReductionObserver {
   std::function<void(const ObservationRun&, const PassResult&)> onPass;
 };
 
+// Reads / Writes (State) of a run (start, loop, pass, reduce together; the theories, PlanetPert,
+// MoonPert, ETUTsel and the source readers it calls document their own):
+//   Reads:  Npl, ObsName, FileNo, SrcKind, kEnd, the record's Day, Month, Year, Hh, Mm; VXsys,
+//           VYsys, VZsys (the absolute velocity of the system, km/s), Vsv, MK, kUgol, sekD,
+//           JD2000, m, massSet, the ET-UT settings, report, sink.
+//   Writes: JD, JDE, ETUT, JDep, kodBary, kodMoon, gamma and the mass set; X, Y, Z, VX, VY, VZ of
+//           the slots 0 (the Sun), 3 (the Earth), 11 (the Moon), 12 (the observer), Npl, and the
+//           J2000 positions aside in 23 and Npl + 20; Lk, Bk; Dolg, Shir, Rast and the pair tables
+//           (astro::sph); Pmat, I; Tau, Agor, Hgor (visibility, refraction); the orbit parameters
+//           R0sr, Eks0, Betta0, AlfaP0, AlfaU0, W0sr, AlfaL of a planned object; PertPlan;
+//           DayNab, MonthNab, YearNab, HourNab (the record); at start YearBeg, YearEnd, CalType,
+//           Hour0, ObsL, ObsB, Prec, DateError; kStop (stop, one step, failure).
 class ObservationRun {
  public:
   explicit ObservationRun(State& s);

@@ -95,6 +95,13 @@ class RunObserver {
   virtual void processEvents() = 0;
 };
 
+// Reads / Writes (State) of a run (start, loop, resume together; the integrator keeps its own
+// arrays in Integrator, the theories and the DE405 reader document theirs):
+//   Reads:  X0, Y0, Z0, VX0, VY0, VZ0 and JD0 (the initial data), VXsys, VYsys, VZsys, Vsv,
+//           NPlan, Tsid, Year, Year1, kodMoon, the DE405 reader's JPLisOpen, JPLnr, JPLyear,
+//           JDrec0, JDrec1, Rast; report.
+//   Writes: X, Y, Z, VX, VY, VZ of the bodies, JD, JDjpl, m, gamma, Rpow, Vgr, Vpl, kodVgr, kodOTO,
+//           DateError, kStop; lastMessage, lastTitle and sink (a message of the run, restored).
 class ExperimentRun {
  public:
   explicit ExperimentRun(State& s);
