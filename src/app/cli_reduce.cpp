@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/cli.h"
 #include "astro/etut.h"
@@ -49,28 +50,34 @@ bool onOff(const std::string& v, bool& out) {
   return false;
 }
 
-int reduceCommand(Context& ctx) {
+// The command line as "--key value" pairs and bare flags.
+struct ReduceArgs {
   std::map<std::string, std::string> val;
   std::map<std::string, bool> flag;
+  bool has(const char* key) const { return val.count(key) != 0; }
+};
+
+// Splits the arguments; an error text when one is neither a flag nor a key with a value.
+std::string splitArgs(const std::vector<std::string>& args, ReduceArgs& r) {
   static const char* kFlags[] = {"--good-file", "--noon", "--midnight", "--rms", "--kves",
                                  "--stat",      "--files", "--trace",   "--prec-tab", "--dLzl",
                                  "--dLp"};
-  for (std::size_t i = 0; i < ctx.args.size(); ++i) {
-    const std::string& a = ctx.args[i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     bool isFlag = false;
     for (const char* f : kFlags)
-      if (a == f) isFlag = flag[a] = true;
+      if (a == f) isFlag = r.flag[a] = true;
     if (isFlag) continue;
-    if (a.rfind("--", 0) != 0 || i + 1 >= ctx.args.size())
-      return fail("Неверный аргумент «" + a + "». Использование: orvant-cli " + kUsage);
-    val[a] = ctx.args[++i];
+    if (a.rfind("--", 0) != 0 || i + 1 >= args.size())
+      return "Неверный аргумент «" + a + "». Использование: orvant-cli " + kUsage;
+    r.val[a] = args[++i];
   }
-  const std::string kind = val.count("--source") ? val["--source"] : "";
-  if ((kind != "obs" && kind != "tab") || !val.count("--name") || !val.count("--object"))
-    return fail(std::string("Задайте источник, его имя и объект. Использование: orvant-cli ") +
-                kUsage);
-  // The boxes' own checks, before anything is read: screen 10's date check, then each number
-  // within its range (the run refuses the same values again).
+  return {};
+}
+
+// The boxes' own checks, before anything is read: screen 10's date check, then each number
+// within its range (the run refuses the same values again). An error text or "".
+std::string checkRanges(ReduceArgs& r) {
   struct Range {
     const char* key;
     double lo, hi;
@@ -89,18 +96,139 @@ int reduceCommand(Context& ctx) {
       {"--limit", kLimitRange.lo, kLimitRange.hi, false, "предел: от 0 до 10^9"},
       {"--obsL", -360, 360, false, "долгота: от -360 до 360°"},
       {"--obsB", -90, 90, false, "широта: от -90 до 90°"}};
-  for (const Range& r : ranges) {
-    if (!val.count(r.key)) continue;
-    const auto typed = parseNumber(val[r.key]);
-    const bool ok = r.whole ? checkWhole(typed, static_cast<std::int64_t>(r.lo),
-                                         static_cast<std::int64_t>(r.hi)).has_value()
-                            : checkNumber(typed, r.lo, r.hi).has_value();
-    if (!ok || (r.key == std::string_view("--step") && !(*typed > 0)))
-      return fail(std::string("Значение ") + r.key + " «" + val[r.key] + "» отвергнуто: " + r.what);
+  for (const Range& g : ranges) {
+    if (!r.has(g.key)) continue;
+    const auto typed = parseNumber(r.val[g.key]);
+    const bool ok = g.whole ? checkWhole(typed, static_cast<std::int64_t>(g.lo),
+                                         static_cast<std::int64_t>(g.hi)).has_value()
+                            : checkNumber(typed, g.lo, g.hi).has_value();
+    if (!ok || (g.key == std::string_view("--step") && !(*typed > 0)))
+      return std::string("Значение ") + g.key + " «" + r.val[g.key] + "» отвергнуто: " + g.what;
   }
+  return {};
+}
+
+// Chooses the source as screen 10 does; false when it is refused (the message went to stderr).
+bool chooseSource(State& s, SourceScreen& scr, const std::string& kind, const std::string& name,
+                  bool& unknownTable) {
+  unknownTable = false;
+  if (kind == "obs") {
+    ChooseSrcObs(s);
+    int entry = 7;
+    for (int k = 1; k <= 6; ++k)
+      if (kObsCatalogue[static_cast<std::size_t>(k)].name == name) entry = k;
+    scr.otherObs = name;
+    return SelectObs(s, scr, entry);
+  }
+  ChooseSrcTab(s);
+  int entry = -1;
+  for (int k = 1; k < static_cast<int>(kTabCatalogue.size()); ++k)
+    if (kTabCatalogue[static_cast<std::size_t>(k)].name == name) entry = k;
+  if (entry < 0) return unknownTable = true, false;
+  return SelectTab(s, scr, entry);
+}
+
+// The run's inputs: the screen's boxes after the choice, then the numbers given. An error text or "".
+std::string readInputs(ReduceArgs& r, const SourceScreen& scr, const State& s, bool observatory,
+                       long object, ReductionInputs& in) {
+  in.Npl = static_cast<int32>(object);
+  in.Day = scr.day;
+  in.CalType = static_cast<int16>(scr.calType);
+  in.Hour0 = scr.dayFromNoon ? 12 : 0;
+  in.ObsL = scr.obsL;
+  in.ObsB = scr.obsB;
+  if (r.flag["--noon"]) in.Hour0 = 12;
+  if (r.flag["--midnight"]) in.Hour0 = 0;
+  struct NumArg {
+    const char* key;
+    double* target;
+  };
+  double calendar = in.CalType, month = scr.month, year = scr.year;
+  double end = observatory ? s.YearEnd : scr.year;
+  const NumArg nums[] = {{"--day", &in.Day},       {"--month", &month},     {"--year", &year},
+                         {"--calendar", &calendar}, {"--end", &end},          {"--step", &in.StepTab},
+                         {"--hpl", &in.Hpl},        {"--hsol", &in.Hsol},     {"--limit", &in.limit},
+                         {"--obsL", &in.ObsL},      {"--obsB", &in.ObsB}};
+  for (const NumArg& n : nums)
+    if (r.has(n.key) && !argNumber(r.val[n.key], *n.target))
+      return std::string("Значение ") + n.key + " «" + r.val[n.key] + "» не является числом";
+  in.Month = static_cast<int32>(month);
+  in.Year = static_cast<int32>(year);
+  in.YearEnd = static_cast<int32>(end);
+  in.CalType = static_cast<int16>(calendar);
+  return {};
+}
+
+// The pass options: the screen's boxes, then the switches and theories given. An error text or "".
+std::string readOptions(ReduceArgs& r, const SourceScreen& scr, PassOptions& o) {
+  o.aberrSource = scr.aberrSource;
+  o.aberrObserver = scr.aberrObserver;
+  o.nutation = scr.nutation;
+  const std::map<std::string, bool*> boxes = {
+      {"--aberr-source", &o.aberrSource}, {"--aberr-observer", &o.aberrObserver},
+      {"--parallax", &o.parallax},        {"--refraction", &o.refraction},
+      {"--nutation", &o.nutation},        {"--visibility", &o.visibility}};
+  for (const auto& [key, target] : boxes)
+    if (r.val.count(key) && !onOff(r.val[key], *target)) return "Значение " + key + ": on или off";
+  if (r.has("--hsol")) o.sunTest = true;
+  if (r.has("--limit")) o.reject = true;
+  o.rms = r.flag["--rms"];
+  o.kVes = r.flag["--kves"];
+  o.statistics = r.flag["--stat"];
+  o.files = r.flag["--files"];
+  o.trace = r.flag["--trace"];
+  o.dLzl = r.flag["--dLzl"];
+  o.dLp = r.flag["--dLp"];
+  const std::map<std::string, PlanetTheory> planets = {
+      {"JPL0", PlanetTheory::JPL0}, {"Kin0", PlanetTheory::Kin0}, {"Plan", PlanetTheory::Plan}};
+  const std::map<std::string, EarthTheory> earths = {
+      {"JPL0", EarthTheory::JPL0}, {"Kin0", EarthTheory::Kin0}, {"Kin0+", EarthTheory::Kin0p}};
+  if (r.has("--planet")) {
+    if (!planets.count(r.val["--planet"])) return "Теория планеты: JPL0, Kin0 или Plan";
+    o.planet = planets.at(r.val["--planet"]);
+  }
+  if (r.has("--earth")) {
+    if (!earths.count(r.val["--earth"])) return "Теория Земли и Луны: JPL0, Kin0 или Kin0+";
+    o.earth = earths.at(r.val["--earth"]);
+  }
+  if (r.has("--epoch")) o.epochJD = r.val["--epoch"] == "JD";
+  return {};
+}
+
+// The counts, then the means and the criterion when observations were accepted.
+void printResults(const ObservationRun& run, const PassOptions& o) {
+  const Accumulators& a = run.acc();
+  std::printf("passes = %ld\ncompared = %ld\naccepted = %ld\nrejected = %ld\n", run.passes(),
+              run.compared(), a.Nok, run.rejected());
+  if (a.Nok <= 0) return;
+  const double n = static_cast<double>(a.Nok);
+  const auto& row = run.experiments().row[0];
+  constexpr const char* kArcsec = "″";
+  constexpr const char* kThousandKm = "тыс. км";
+  printValue("dLsr", a.sdL / n * 3600, kArcsec);
+  printValue("dBsr", a.sdB / n * 3600, kArcsec);
+  printValue("dRsr", row[kColMeanDR], kThousandKm);
+  printValue("absdLsr", row[kColMeanAbsDL], kArcsec);
+  printValue("absdBsr", row[kColMeanAbsDB], kArcsec);
+  printValue("rmsdR", row[kColRmsDR], kThousandKm);
+  printValue("rmsdL", row[kColRmsDL], kArcsec);
+  printValue("rmsdB", row[kColRmsDB], kArcsec);
+  printValue("criterion", run.criterion(), o.criterion == ObsCriterion::dR ? kThousandKm : kArcsec);
+  printValue("kW", run.kW());
+  printValue("JDmean", a.JDmean, "сут");
+}
+
+int reduceCommand(Context& ctx) {
+  ReduceArgs args;
+  if (const std::string e = splitArgs(ctx.args, args); !e.empty()) return fail(e);
+  const std::string kind = args.has("--source") ? args.val["--source"] : "";
+  if ((kind != "obs" && kind != "tab") || !args.has("--name") || !args.has("--object"))
+    return fail(std::string("Задайте источник, его имя и объект. Использование: orvant-cli ") +
+                kUsage);
+  if (const std::string e = checkRanges(args); !e.empty()) return fail(e);
   long object = 0;
-  if (!argInteger(val["--object"], object))
-    return fail("Номер объекта «" + val["--object"] + "» должен быть целым числом");
+  if (!argInteger(args.val["--object"], object))
+    return fail("Номер объекта «" + args.val["--object"] + "» должен быть целым числом");
 
   State s;
   s.workDir = ctx.workDir.string();
@@ -110,133 +238,40 @@ int reduceCommand(Context& ctx) {
 
   SourceScreen scr;
   scr.objectNo = static_cast<int>(object);
-  if (val.count("--file")) scr.fileNo = val["--file"];
-  scr.goodFileObs = flag["--good-file"];
+  if (args.has("--file")) scr.fileNo = args.val["--file"];
+  scr.goodFileObs = args.flag["--good-file"];
   PassOptions o;
-  if (val.count("--criterion")) {
-    if (val["--criterion"] == "dR")
+  if (args.has("--criterion")) {
+    if (args.val["--criterion"] == "dR")
       o.criterion = ObsCriterion::dR;
-    else if (val["--criterion"] == "AbsdL")
+    else if (args.val["--criterion"] == "AbsdL")
       o.criterion = ObsCriterion::AbsdL;
     else
       return fail("Критерий: dR или AbsdL");
   }
   scr.criterion = o.criterion;
-  scr.precTab = o.precTab = flag["--prec-tab"];
-  const std::string name = val["--name"];
-  bool chosen = false;
-  if (kind == "obs") {
-    ChooseSrcObs(s);
-    int entry = 7;
-    for (int k = 1; k <= 6; ++k)
-      if (kObsCatalogue[static_cast<std::size_t>(k)].name == name) entry = k;
-    scr.otherObs = name;
-    chosen = SelectObs(s, scr, entry);
-  } else {
-    ChooseSrcTab(s);
-    int entry = -1;
-    for (int k = 1; k < static_cast<int>(kTabCatalogue.size()); ++k)
-      if (kTabCatalogue[static_cast<std::size_t>(k)].name == name) entry = k;
-    if (entry < 0) return fail("Неизвестная таблица «" + name + "»");
-    chosen = SelectTab(s, scr, entry);
-  }
-  if (!chosen) return 1;
+  scr.precTab = o.precTab = args.flag["--prec-tab"];
+  const std::string name = args.val["--name"];
+  bool unknownTable = false;
+  if (!chooseSource(s, scr, kind, name, unknownTable))
+    return unknownTable ? fail("Неизвестная таблица «" + name + "»") : 1;
 
   ReductionInputs in;
-  in.Npl = static_cast<int32>(object);
-  in.Day = scr.day;
-  in.Month = scr.month;
-  in.Year = scr.year;
-  in.CalType = static_cast<int16>(scr.calType);
-  in.Hour0 = scr.dayFromNoon ? 12 : 0;
-  in.ObsL = scr.obsL;
-  in.ObsB = scr.obsB;
-  in.YearEnd = kind == "obs" ? s.YearEnd : scr.year;
-  o.aberrSource = scr.aberrSource;
-  o.aberrObserver = scr.aberrObserver;
-  o.nutation = scr.nutation;
-  if (flag["--noon"]) in.Hour0 = 12;
-  if (flag["--midnight"]) in.Hour0 = 0;
-
-  // Numbers.
-  struct NumArg {
-    const char* key;
-    double* target;
-  };
-  double calendar = in.CalType, month = in.Month, year = in.Year, end = in.YearEnd;
-  const NumArg nums[] = {{"--day", &in.Day},       {"--month", &month},     {"--year", &year},
-                         {"--calendar", &calendar}, {"--end", &end},          {"--step", &in.StepTab},
-                         {"--hpl", &in.Hpl},        {"--hsol", &in.Hsol},     {"--limit", &in.limit},
-                         {"--obsL", &in.ObsL},      {"--obsB", &in.ObsB}};
-  for (const NumArg& n : nums)
-    if (val.count(n.key) && !argNumber(val[n.key], *n.target))
-      return fail(std::string("Значение ") + n.key + " «" + val[n.key] + "» не является числом");
-
-  in.Month = static_cast<int32>(month);
-  in.Year = static_cast<int32>(year);
-  in.YearEnd = static_cast<int32>(end);
-  in.CalType = static_cast<int16>(calendar);
-
-  // Options.
-  const std::map<std::string, bool*> boxes = {
-      {"--aberr-source", &o.aberrSource}, {"--aberr-observer", &o.aberrObserver},
-      {"--parallax", &o.parallax},        {"--refraction", &o.refraction},
-      {"--nutation", &o.nutation},        {"--visibility", &o.visibility}};
-  for (const auto& [key, target] : boxes)
-    if (val.count(key) && !onOff(val[key], *target))
-      return fail("Значение " + key + ": on или off");
-  if (val.count("--hsol")) o.sunTest = true;
-  if (val.count("--limit")) o.reject = true;
-  o.rms = flag["--rms"];
-  o.kVes = flag["--kves"];
-  o.statistics = flag["--stat"];
-  o.files = flag["--files"];
-  o.trace = flag["--trace"];
-  o.dLzl = flag["--dLzl"];
-  o.dLp = flag["--dLp"];
-  const std::map<std::string, PlanetTheory> planets = {
-      {"JPL0", PlanetTheory::JPL0}, {"Kin0", PlanetTheory::Kin0}, {"Plan", PlanetTheory::Plan}};
-  const std::map<std::string, EarthTheory> earths = {
-      {"JPL0", EarthTheory::JPL0}, {"Kin0", EarthTheory::Kin0}, {"Kin0+", EarthTheory::Kin0p}};
-  if (val.count("--planet")) {
-    if (!planets.count(val["--planet"])) return fail("Теория планеты: JPL0, Kin0 или Plan");
-    o.planet = planets.at(val["--planet"]);
-  }
-  if (val.count("--earth")) {
-    if (!earths.count(val["--earth"])) return fail("Теория Земли и Луны: JPL0, Kin0 или Kin0+");
-    o.earth = earths.at(val["--earth"]);
-  }
-  if (val.count("--epoch")) o.epochJD = val["--epoch"] == "JD";
+  if (const std::string e = readInputs(args, scr, s, kind == "obs", object, in); !e.empty())
+    return fail(e);
+  if (const std::string e = readOptions(args, scr, o); !e.empty()) return fail(e);
 
   PlainObserver obs(o);
   ObservationRun run(s);
   if (!run.start(in, obs)) return 1;
-  const LoopEnd end_ = run.loop(obs);
-  const Accumulators& a = run.acc();
-  std::printf("passes = %ld\ncompared = %ld\naccepted = %ld\nrejected = %ld\n", run.passes(),
-              run.compared(), a.Nok, run.rejected());
-  if (a.Nok > 0) {
-    const double n = static_cast<double>(a.Nok);
-    const auto& row = run.experiments().row[0];
-    constexpr const char* kArcsec = "″";
-    constexpr const char* kThousandKm = "тыс. км";
-    printValue("dLsr", a.sdL / n * 3600, kArcsec);
-    printValue("dBsr", a.sdB / n * 3600, kArcsec);
-    printValue("dRsr", row[kColMeanDR], kThousandKm);
-    printValue("absdLsr", row[kColMeanAbsDL], kArcsec);
-    printValue("absdBsr", row[kColMeanAbsDB], kArcsec);
-    printValue("rmsdR", row[kColRmsDR], kThousandKm);
-    printValue("rmsdL", row[kColRmsDL], kArcsec);
-    printValue("rmsdB", row[kColRmsDB], kArcsec);
-    printValue("criterion", run.criterion(), o.criterion == ObsCriterion::dR ? kThousandKm : kArcsec);
-    printValue("kW", run.kW());
-    printValue("JDmean", a.JDmean, "сут");
-  }
+  const LoopEnd end = run.loop(obs);
+  printResults(run, o);
   if (o.statistics) {
+    const Accumulators& a = run.acc();
     ReportSums sums{a.Nok, a.sadL, a.sadB, a.sdR};
     if (!writeStatReport(s, run.classes(), sums)) return 1;
   }
-  return end_ == LoopEnd::Failed ? 1 : 0;
+  return end == LoopEnd::Failed ? 1 : 0;
 }
 
 const CliRegistrar kReduce("reduce", kUsage, reduceCommand);

@@ -8,10 +8,7 @@
 #include "earthrotation/eclipse_sources.h"
 #include "astro/etut.h"
 #include "ephemeris/jpl.h"
-#include "ephemeris/theory_kin.h"
-#include "ephemeris/theory_moon.h"
 #include "ephemeris/theory_planets.h"
-#include "astro/twobody.h"
 #include "model/messages.h"
 
 namespace orvant {
@@ -23,177 +20,8 @@ constexpr double kEpochPrec = 1579341;  // the epoch of the second precession di
 constexpr int kOrigin = 15;
 constexpr int kObserver = 12;
 constexpr int kShadow = 13;
-constexpr int kBary = 14;
 constexpr int kHorWork = 22;  // 22, 23, 24: horizontal vectors of the Sun, object, shadow
 constexpr int kOutline = 30;  // 30..37
-
-bool finite3(const State& s, int i) {
-  return std::isfinite(s.X[i]) && std::isfinite(s.Y[i]) && std::isfinite(s.Z[i]);
-}
-
-void setVel(State& s, int i, double vx, double vy, double vz) {
-  s.VX[i] = vx;
-  s.VY[i] = vy;
-  s.VZ[i] = vz;
-}
-
-// Geocentric longitude, latitude (degrees) and distance of a vector.
-void sphOf(double x, double y, double z, double& L, double& B, double& R) {
-  const double rho = std::hypot(x, y);
-  R = std::hypot(rho, z);
-  L = std::atan2(y, x) * (180 / M_PI);
-  if (L < 0) L += 360;
-  B = std::atan2(z, rho) * (180 / M_PI);
-}
-
-// Planet i (1..9) from the chosen theory's elements at s.JD: heliocentric position and velocity.
-bool planetFromTheory(State& s, EclTheory th, int i) {
-  switch (th) {
-    case EclTheory::New0: ThNew0(s, i); break;
-    case EclTheory::JPL0:
-    case EclTheory::JPL2: ThJ2000(s, i); break;
-    case EclTheory::Kin0p:
-    case EclTheory::None: ThKin0p(s, i); break;
-  }
-  s.kodMoon = 0;
-  s.kodBary = 0;
-  return positionFromParameters(s, i) && velocityFromParameters(s, i);
-}
-
-// The Moon's geocentric vector (m, ecliptic of J2000 except New0: of the date) from a theory.
-bool moonFromTheory(State& s, EclTheory th, double JDE, double JDut, double& gx, double& gy,
-                    double& gz) {
-  if (th == EclTheory::New0) {
-    MoonPos(s, (JDE - s.JD2000) / kCentury);
-    XYZfromSph(s, 11, s.Lk[11], s.Bk[11], s.Rij[3][11]);
-  } else {
-    s.JD = th == EclTheory::JPL0 ? JDE : JDut;
-    if (th == EclTheory::JPL0) {
-      ThJ2000(s, 11);
-    } else {
-      ThKin0p(s, 11);
-    }
-    s.kodMoon = 1;
-    s.kodBary = 0;
-    if (!positionFromParameters(s, 11)) return false;
-    if (th == EclTheory::JPL0) {
-      s.I = 11;
-      PrecEcl(s, (JDE - s.JD2000) / kCentury, 0);
-      ApplyPrec(s);
-    }
-  }
-  gx = s.X[11];
-  gy = s.Y[11];
-  gz = s.Z[11];
-  return std::isfinite(gx) && std::isfinite(gy) && std::isfinite(gz);
-}
-
-// JPL2: the record of DE405 that covers JDE (the next one when stepping on, else reopened).
-EclStatus jplRecordFor(State& s, double JDE) {
-  s.JDjpl = JDE;
-  const bool open = s.JPLisOpen == 10 && s.JPLnr != 0;
-  if (open && JDE >= s.JDrec0 && JDE < s.JDrec1) return EclStatus::Ok;
-  if (open && JDE >= s.JDrec1 && JDE < s.JDrec1 + kJplRecordDays) {
-    const JplStatus st = JPLnext(s);
-    if (st == JplStatus::Ok && JDE >= s.JDrec0 && JDE < s.JDrec1) return EclStatus::Ok;
-    if (st == JplStatus::NoDate) return EclStatus::NoDate;
-  }
-  if (s.JPLisOpen == 10) JPLclose(s);
-  const double jd = s.JD;
-  s.JD = JDE;
-  const JplStatus st = JPLopen(s);
-  s.JD = jd;
-  switch (st) {
-    case JplStatus::Ok: return EclStatus::Ok;
-    case JplStatus::NoDate: JPLclose(s); return EclStatus::NoDate;
-    case JplStatus::NoFile:
-    case JplStatus::ReadError: break;
-  }
-  JPLclose(s);
-  s.kStop = 1;
-  s.report(std::string(kJplReadFailed) + "\n\\JPL\\ascp" + std::to_string(s.JPLyear) + ".405",
-           kTitle70);
-  return EclStatus::NoFile;
-}
-
-// Positions at JDE, heliocentric (or barycentric for JPL2) ecliptic of J2000: slots 0, 3, 11, k
-// with the velocities, the Moon's geocentric Lk[11], Bk[11], Rij[3][11] and slot 14.
-EclStatus placeBodies(State& s, const EclipseSettings& set, double JDut, double JDE) {
-  const int k = set.k;
-  const EclTheory th = set.tables ? EclTheory::Kin0p : set.theory;
-  double gx = 0, gy = 0, gz = 0, gvx = 0, gvy = 0, gvz = 0;
-  bool realMoonVelocity = false;
-  if (th == EclTheory::JPL2) {
-    const EclStatus st = jplRecordFor(s, JDE);
-    if (st != EclStatus::Ok) return st;
-    for (int i : {0, 3, 11}) {
-      if (!JPLstate(s, i)) return EclStatus::NoFile;
-    }
-    gx = s.X[11], gy = s.Y[11], gz = s.Z[11];
-    gvx = s.VX[11], gvy = s.VY[11], gvz = s.VZ[11];
-    realMoonVelocity = true;
-    if (k != 11 && !JPLstate(s, k)) return EclStatus::NoFile;
-    if (set.dLl || set.dLp) {
-      // The corrections take the mean angles of the kinematic theory.
-      s.JD = JDut;
-      for (int i : {3, 11}) ThKin0p(s, i);
-      if (k != 11) ThKin0p(s, k);
-    }
-  } else {
-    s.JD = th == EclTheory::Kin0p ? JDut : JDE;
-    if (!planetFromTheory(s, th, 3)) return EclStatus::Numeric;
-    if (k != 11) {
-      s.JD = th == EclTheory::Kin0p ? JDut : JDE;
-      if (!planetFromTheory(s, th, k)) return EclStatus::Numeric;
-    }
-    if (!moonFromTheory(s, th, JDE, JDut, gx, gy, gz)) return EclStatus::Numeric;
-    s.X[0] = s.Y[0] = s.Z[0] = 0;
-    setVel(s, 0, 0, 0, 0);
-  }
-  // The Moon's geocentric longitude, latitude and distance; the periodic corrections.
-  double Lm, Bm, Rm;
-  sphOf(gx, gy, gz, Lm, Bm, Rm);
-  s.Lk[11] = Lm;
-  s.Bk[11] = Bm;
-  s.Rij[3][11] = Rm;
-  if (set.dLl) {
-    if (!eclipseMoonPert(s)) return EclStatus::Numeric;
-    XYZfromSph(s, 11, s.Lk[11], s.Bk[11], Rm);
-    gx = s.X[11], gy = s.Y[11], gz = s.Z[11];
-  }
-  // The Earth from the Earth-Moon barycentre; the Moon about the Earth.
-  const double q = s.m[11] / (s.m[11] + s.m[13]);
-  XYZfromSph(s, kBary, s.Lk[11], s.Bk[11], q * Rm);
-  s.X[3] -= s.X[kBary];
-  s.Y[3] -= s.Y[kBary];
-  s.Z[3] -= s.Z[kBary];
-  if (realMoonVelocity) {
-    s.VX[3] -= q * gvx;
-    s.VY[3] -= q * gvy;
-    s.VZ[3] -= q * gvz;
-  }
-  s.X[11] = s.X[3] + gx;
-  s.Y[11] = s.Y[3] + gy;
-  s.Z[11] = s.Z[3] + gz;
-  if (realMoonVelocity) {
-    setVel(s, 11, s.VX[3] + gvx, s.VY[3] + gvy, s.VZ[3] + gvz);
-  } else {
-    setVel(s, 11, s.VX[3], s.VY[3], s.VZ[3]);
-  }
-  if (set.dLp) {
-    for (int i : {3, k}) {
-      if (i < 1 || i > 4) continue;
-      if (!eclipsePlanetPert(s, i)) return EclStatus::Numeric;
-    }
-  }
-  if (set.tables) {
-    const EclStatus st = eclipseTablePlace(s, set, JDE);
-    if (st != EclStatus::Ok) return st;
-  }
-  for (int i : {0, 3, 11, k})
-    if (!finite3(s, i)) return EclStatus::Numeric;
-  return EclStatus::Ok;
-}
 
 // Horizontal coordinates of the topocentric direction (ra, dec) into slot `work`: azimuth from
 // the south in -180..180 and altitude, with refraction when asked.
@@ -250,7 +78,7 @@ EclStatus eclipseBegin(State& s, const EclipseSettings& set, double JDut) {
     if (s.JPLisOpen == 10) JPLclose(s);
     double et1 = 0, et2 = 0;
     eclipseTimes(s, set, JDut, et1, et2);
-    return jplRecordFor(s, JDut + et1 / 86400);
+    return eclipseJplRecord(s, JDut + et1 / 86400);
   }
   return EclStatus::Ok;
 }
@@ -310,28 +138,12 @@ void eclipsePrefetch(State& s, const EclipseSettings& set, const std::vector<dou
   eclipseTablePrefetch(s, set, JDEs);
 }
 
-EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, EclipseStep& out) {
+namespace {
+
+// The stages from "ГЕО ЭКЛ J2000" to "+Нутация" for the Sun and object k, geocentric from
+// "+Аберр. приемн." on; `sunDist` gets the Sun's geocentric distance.
+void geocentricStages(State& s, const EclipseSettings& set, EclipseStep& out, double& sunDist) {
   const int k = set.k;
-  const int16 kodMoon = s.kodMoon, kodBary = s.kodBary;
-  out = EclipseStep{};
-  // ---- the time chain ----
-  eclipseTimes(s, set, JDut, out.ET1, out.ET2);
-  out.JDut = JDut;
-  out.JDE = JDut + out.ET1 / 86400;
-  out.JDet2 = JDut + out.ET2 / 86400;
-  s.JDUT = JDut;
-  s.ETUT = out.ET2;
-  s.JDE = out.JDE;
-  s.JDet2 = out.JDet2;
-  // ---- positions ----
-  EclStatus st = placeBodies(s, set, JDut, out.JDE);
-  s.kodMoon = kodMoon;
-  s.kodBary = kodBary;
-  s.JD = s.JDjpl = out.JDE;
-  if (st != EclStatus::Ok) return st;
-  out.earth = {s.X[3], s.Y[3], s.Z[3]};
-  out.moon = {s.X[11], s.Y[11], s.Z[11]};
-  out.object = {s.X[k], s.Y[k], s.Z[k]};
   const double T = (out.JDE - s.JD2000) / kCentury;
   const int body[2] = {0, k};
   // ---- "ГЕО ЭКЛ J2000": geometric, light times ----
@@ -343,15 +155,13 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
     tau[j] = p.R / s.Vsv;
   }
   // ---- "+Аберр. источн.": light-time correction of object k ----
-  {
-    astro::lightTime(s, 3, k, tau[1], s.Vsv, 3);
-    const astro::Sph sun = astro::sph(s, 3, 0);
-    out.L[kStAberSrc] = {sun.L, 0};
-    out.B[kStAberSrc][0] = sun.B;
-    const astro::Sph obj = astro::sph(s, 3, k);
-    out.L[kStAberSrc][1] = obj.L;
-    out.B[kStAberSrc][1] = obj.B;
-  }
+  astro::lightTime(s, 3, k, tau[1], s.Vsv, 3);
+  const astro::Sph sun = astro::sph(s, 3, 0);
+  out.L[kStAberSrc] = {sun.L, 0};
+  out.B[kStAberSrc][0] = sun.B;
+  const astro::Sph obj = astro::sph(s, 3, k);
+  out.L[kStAberSrc][1] = obj.L;
+  out.B[kStAberSrc][1] = obj.B;
   // ---- "+Аберр. приемн.": displacement by the light time times the Earth's velocity ----
   double geoR[2];
   for (int j = 0; j < 2; ++j) {
@@ -362,19 +172,17 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
     out.B[kStAberRcv][j] = p.B;
     geoR[j] = p.R;
   }
+  sunDist = geoR[0];
   // From here on the vectors are geocentric: the Earth at the origin (slot 15).
   s.X[kOrigin] = s.Y[kOrigin] = s.Z[kOrigin] = 0;
   for (int j = 0; j < 2; ++j)
     XYZfromSph(s, body[j], out.L[kStAberRcv][j], out.B[kStAberRcv][j], geoR[j]);
   // ---- "J2000 -> JD": precession to the date (New0 is of the date already) ----
-  {
-    const double p = (5029.0966 + 1.11113 * T - 0.000006 * T * T) * T / 3600;
-    out.precJ2000 = p;
-    const double T0 = (kEpochPrec - s.JD2000) / kCentury, t = T - T0;
-    out.precEpoch = ((5029.0966 + 2.22226 * T0 - 0.000042 * T0 * T0) * t +
-                     (1.11113 - 0.000042 * T0) * t * t - 0.000006 * t * t * t) /
-                    3600;
-  }
+  out.precJ2000 = (5029.0966 + 1.11113 * T - 0.000006 * T * T) * T / 3600;
+  const double T0 = (kEpochPrec - s.JD2000) / kCentury, t = T - T0;
+  out.precEpoch = ((5029.0966 + 2.22226 * T0 - 0.000042 * T0 * T0) * t +
+                   (1.11113 - 0.000042 * T0) * t * t - 0.000006 * t * t * t) /
+                  3600;
   const bool precess = set.tables || set.theory != EclTheory::New0;
   for (int j = 0; j < 2; ++j) {
     const int i = body[j];
@@ -401,7 +209,11 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
     s.Bk[i] = out.B[kStNut][j];
   }
   s.X[17] = s.X[0], s.Y[17] = s.Y[0], s.Z[17] = s.Z[0];
-  // ---- the observer ----
+}
+
+// The observer's geocentric vector (slot 12) at the mean sidereal time of ET2; returns the local
+// mean sidereal time in degrees.
+double placeObserver(State& s, const EclipseSettings& set, EclipseStep& out) {
   s.ObsL = set.ObsL;
   s.ObsB = set.ObsB;
   double gmst = GMST(out.JDet2 - 2400000.5);
@@ -419,19 +231,19 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
   } else {
     XYZfromSph(s, kObserver, lmstDeg, set.ObsB, kEclEarthRadius);
   }
-  // ---- the Earth's shadow: antisolar point at the Moon's distance, the cone ----
-  out.moonDist = s.Rij[3][11];
-  out.sunDist = geoR[0];
-  {
-    const EarthShadow sh =
-        earthShadow(out.L[kStNut][0], out.B[kStNut][0], out.sunDist, out.moonDist, s.Dpl[0],
-                    s.Dpl[3]);
-    XYZfromSph(s, kShadow, sh.L, sh.B, out.moonDist);
-    s.Dpl[kShadow] = sh.diameter;
-    out.sigma = sh.sigma;
-    out.shadowDiam = sh.diameter;
-  }
-  // ---- "ТОПО ЭКВ" ----
+  return lmstDeg;
+}
+
+// The Earth's shadow (antisolar point at the Moon's distance, the cone), then "ТОПО ЭКВ" of the
+// Sun, object k and the shadow, and the angular radii.
+void topocentric(State& s, const EclipseSettings& set, EclipseStep& out) {
+  const int k = set.k;
+  const EarthShadow sh = earthShadow(out.L[kStNut][0], out.B[kStNut][0], out.sunDist,
+                                     out.moonDist, s.Dpl[0], s.Dpl[3]);
+  XYZfromSph(s, kShadow, sh.L, sh.B, out.moonDist);
+  s.Dpl[kShadow] = sh.diameter;
+  out.sigma = sh.sigma;
+  out.shadowDiam = sh.diameter;
   const int topo[3] = {0, k, kShadow};
   for (int j = 0; j < 3; ++j) {
     const int i = topo[j];
@@ -451,42 +263,77 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
     out.B[kStTopoEqu][j] = out.dec[j];
   }
   s.X[18] = s.X[0], s.Y[18] = s.Y[0], s.Z[18] = s.Z[0];
-  // ---- angular radii ----
   const double r2d = 180 / M_PI;
   out.rho[0] = std::atan(s.Dpl[0] / 2 / out.dist[0]) * r2d;
   out.rho[1] = std::atan(s.Dpl[k] / 2 / out.dist[1]) * r2d;
   out.rho[2] = std::atan(s.Dpl[kShadow] / 2 / out.moonDist) * r2d;
-  // ---- "ТОПО ГОР" ----
+}
+
+// "ТОПО ГОР" of the three, and the eight points of the outline of the Sun's or the Moon's disk.
+void horizontalStage(State& s, const EclipseSettings& set, double lmstDeg, EclipseStep& out) {
   for (int j = 0; j < 3; ++j)
     horizontal(s, set, lmstDeg, out.ra[j], out.dec[j], kHorWork + j, out.az[j], out.alt[j]);
   out.L[kStHor] = {out.az[0], out.az[1]};
   out.B[kStHor] = {out.alt[0], out.alt[1]};
   out.sunHourAngle = lmstDeg - out.ra[0];
   if (out.sunHourAngle < 0) out.sunHourAngle += 360;
-  // ---- the outline of the Sun's or the Moon's disk ----
-  {
-    const int j = set.outlineMoon ? 1 : 0;
-    const double rc = set.outlineMoon ? (k == 11 ? out.rho[1] : 0) : out.rho[0];
-    const double Lc = out.ra[j], Bc = out.dec[j];
-    const double cosB = std::cos(Bc / r2d);
-    for (int p = 0; p < 8; ++p) {
-      const double th = p * 45 / r2d;
-      double L = Lc + (cosB != 0 ? rc * std::cos(th) / cosB : 0);
-      const double B = Bc + rc * std::sin(th);
-      out.outRa[p] = L;
-      out.outDec[p] = B;
-      XYZfromSph(s, kOutline + p, L, B, 1);
-      horizontal(s, set, lmstDeg, L, B, kOutline + p, out.outAz[p], out.outAlt[p]);
-    }
+  const double r2d = 180 / M_PI;
+  const int j = set.outlineMoon ? 1 : 0;
+  const double rc = set.outlineMoon ? (set.k == 11 ? out.rho[1] : 0) : out.rho[0];
+  const double Lc = out.ra[j], Bc = out.dec[j];
+  const double cosB = std::cos(Bc / r2d);
+  for (int p = 0; p < 8; ++p) {
+    const double th = p * 45 / r2d;
+    const double L = Lc + (cosB != 0 ? rc * std::cos(th) / cosB : 0);
+    const double B = Bc + rc * std::sin(th);
+    out.outRa[p] = L;
+    out.outDec[p] = B;
+    XYZfromSph(s, kOutline + p, L, B, 1);
+    horizontal(s, set, lmstDeg, L, B, kOutline + p, out.outAz[p], out.outAlt[p]);
   }
-  // ---- checks ----
+}
+
+bool stepFinite(const EclipseStep& out) {
   for (int r = 0; r < 8; ++r)
     for (int j = 0; j < 2; ++j)
-      if (!std::isfinite(out.L[r][j]) || !std::isfinite(out.B[r][j])) return EclStatus::Numeric;
+      if (!std::isfinite(out.L[r][j]) || !std::isfinite(out.B[r][j])) return false;
   for (int j = 0; j < 3; ++j)
     if (!std::isfinite(out.rho[j]) || !std::isfinite(out.alt[j]) || !std::isfinite(out.dist[j]))
-      return EclStatus::Numeric;
-  return EclStatus::Ok;
+      return false;
+  return true;
+}
+
+}  // namespace
+
+EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, EclipseStep& out) {
+  const int k = set.k;
+  const int16 kodMoon = s.kodMoon, kodBary = s.kodBary;
+  out = EclipseStep{};
+  // ---- the time chain ----
+  eclipseTimes(s, set, JDut, out.ET1, out.ET2);
+  out.JDut = JDut;
+  out.JDE = JDut + out.ET1 / 86400;
+  out.JDet2 = JDut + out.ET2 / 86400;
+  s.JDUT = JDut;
+  s.ETUT = out.ET2;
+  s.JDE = out.JDE;
+  s.JDet2 = out.JDet2;
+  // ---- positions ----
+  const EclStatus st = eclipsePlaceBodies(s, set, JDut, out.JDE);
+  s.kodMoon = kodMoon;
+  s.kodBary = kodBary;
+  s.JD = s.JDjpl = out.JDE;
+  if (st != EclStatus::Ok) return st;
+  out.earth = {s.X[3], s.Y[3], s.Z[3]};
+  out.moon = {s.X[11], s.Y[11], s.Z[11]};
+  out.object = {s.X[k], s.Y[k], s.Z[k]};
+  // ---- the stages ----
+  geocentricStages(s, set, out, out.sunDist);
+  const double lmstDeg = placeObserver(s, set, out);
+  out.moonDist = s.Rij[3][11];
+  topocentric(s, set, out);
+  horizontalStage(s, set, lmstDeg, out);
+  return stepFinite(out) ? EclStatus::Ok : EclStatus::Numeric;
 }
 
 EclipseInverse eclipseInverseSun(State& s, const EclipseSettings& set, const EclipseStep& st) {

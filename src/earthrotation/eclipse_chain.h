@@ -157,7 +157,7 @@ EclStatus eclipseStep(State& s, const EclipseSettings& set, double JDut, Eclipse
 // made in one request (eclipseTablePrefetch). Nothing unless the source is a table.
 void eclipsePrefetch(State& s, const EclipseSettings& set, const std::vector<double>& JDuts);
 
-// The time chain alone (Part of the step): ET1 - UT and ET2 - UT in seconds for JDut.
+// The time chain alone (the first stage of a step): ET1 - UT and ET2 - UT in seconds for JDut.
 void eclipseTimes(const State& s, const EclipseSettings& set, double JDut, double& et1,
                   double& et2);
 

@@ -9,6 +9,16 @@
 
 namespace orvant {
 
+// JPL2: opens or steps the DE405 reader to the record that covers JDE (the next one when stepping
+// on, else reopened). NoFile after a read failure, reported ("…\JPL\ascpYYYY.405").
+EclStatus eclipseJplRecord(State& s, double JDE);
+
+// Positions at JDE on the ecliptic of J2000, heliocentric (barycentric for JPL2): slots 0, 3, 11
+// and k with their velocities, the Moon's geocentric Lk[11], Bk[11], Rij[3][11], and slot 14 (the
+// Earth from the Earth-Moon barycentre); the periodic corrections and the table's places when
+// the settings ask for them.
+EclStatus eclipsePlaceBodies(State& s, const EclipseSettings& set, double JDut, double JDE);
+
 // "+dLl": adds the Moon's periodic corrections (MoonPert) to Lk[11], Bk[11], the Moon's
 // geocentric longitude and latitude, from the mean angles of slots 11 and 3. False on a
 // non-finite sum.

@@ -175,28 +175,16 @@ bool beginOrbitCheck(State& s, OrbitCheck& k, const OrbitCheckSetup& u) {
   return true;
 }
 
-unsigned orbitCheckStep(State& s, OrbitCheck& k) {
-  unsigned ev = 0;
-  const double hStep = k.h;
-  const std::array<double, 6> before = k.rel;
-  const double rdotBefore = k.rdot;
-  const double tBefore = k.t;
+namespace {
 
-  // 1. The motion step. The time advances by the step made (the next step's length is decided
-  // below).
-  rungeKutta(s, k, hStep);
-  k.t += hStep;
-  ++k.steps;
-  for (double v : k.S)
-    if (!std::isfinite(v)) return kChkFailed;
-  unpack(s, k);
-
-  // 2, 3. Longitude, latitude, distance from the centre; the trackers.
+// Steps 2, 3: longitude, latitude, distance from the centre after a step; the trackers. False at
+// a coincidence with the centre.
+bool trackAfterStep(State& s, OrbitCheck& k) {
   k.DolgPrev = k.Dolg;
   SphFrom(s, 0, k.n);
   k.Dolg = s.Dolg[k.n];
   k.Rast = s.Rast;
-  if (!(k.Rast > 0)) return kChkFailed;
+  if (!(k.Rast > 0)) return false;
   k.Bmax = std::max(k.Bmax, std::fabs(s.Shir) / s.kUgol);
   k.Lmin = std::min(k.Lmin, k.Rast);
   k.Lmax = std::max(k.Lmax, k.Rast);
@@ -205,11 +193,13 @@ unsigned orbitCheckStep(State& s, OrbitCheck& k) {
   s.Vpl = k.Vpl;
   k.Vmin = std::min(k.Vmin, k.Vpl);
   k.Vmax = std::max(k.Vmax, k.Vpl);
+  return true;
+}
 
-  // The extrema of the distance between the last two steps, from the interpolant.
-  k.rel = relative(k);
-  k.rdot = radialRate(k.rel);
-  const Hermite between{before, k.rel, hStep};
+// The extrema of the distance and of the latitude between the last two steps, from the
+// interpolant (`rdotBefore`: the radial rate before the step, `tBefore` its time).
+void interpolatedExtrema(State& s, OrbitCheck& k, const Hermite& between, double rdotBefore,
+                         double tBefore, double hStep) {
   const auto rdotAt = [&between](double u) { return dot(between.position(u), between.velocity(u)); };
   const bool perihelion = rdotBefore < 0 && k.rdot >= 0;
   const bool aphelion = rdotBefore > 0 && k.rdot <= 0;
@@ -229,12 +219,12 @@ unsigned orbitCheckStep(State& s, OrbitCheck& k) {
       k.Vmin = std::min(k.Vmin, v);
     }
   }
-
   // The extreme latitudes: d(z/r)/dt = (vz r^2 - z (p.v))/r^3 changes sign between the steps.
   const auto latitudeRate = [](const Vec3& p, const Vec3& v) {
     return v[2] * dot(p, p) - p[2] * dot(p, v);
   };
-  const double gBefore = latitudeRate({before[0], before[1], before[2]}, {before[3], before[4], before[5]});
+  const auto& b = between.a;  // the state before the step
+  const double gBefore = latitudeRate({b[0], b[1], b[2]}, {b[3], b[4], b[5]});
   const double gNow = latitudeRate({k.rel[0], k.rel[1], k.rel[2]}, {k.rel[3], k.rel[4], k.rel[5]});
   if (sign(gBefore) * sign(gNow) < 0) {
     const double u = between.root([&](double x) {
@@ -243,6 +233,59 @@ unsigned orbitCheckStep(State& s, OrbitCheck& k) {
     const Vec3 p = between.position(u);
     k.Bmax = std::max(k.Bmax, std::asin(std::min(1.0, std::fabs(p[2]) / norm(p))));
   }
+}
+
+// Step 5 at the passage of the perihelion: the revolution's parameters, then the trackers of
+// the next revolution (so that its first comparisons replace them).
+void closeRevolution(State& s, OrbitCheck& k, double hStep) {
+  // The interpolated perihelion when it lies within the last two steps.
+  if (k.perFound && k.t - k.perT > 2 * std::max(hStep, k.H0)) k.perFound = false;
+  const double a = k.perFound ? k.perL : meanLongitude(k.DolgPrev, k.Dolg);
+  k.AlfaPt = toOrbitPlane(s, a, k.AlfaUt, k.Bmax);
+  const double tPer = k.perFound ? k.perT : k.t;
+  k.Tper = (tPer - k.tWrap) / 86400;
+  k.tWrap = tPer;
+  k.Rpl = (k.Lmax + k.Lmin) / 2;
+  s.Rpl[k.n] = k.Rpl;
+  k.Eks = 1 - k.Lmin / k.Rpl;
+  k.Vsr = (k.Vmin + k.Vmax) / 2;
+  k.Wsr = k.Vsr / k.Rpl;
+  k.Betta = k.Bmax;
+  k.LminR = k.Lmin, k.LmaxR = k.Lmax, k.VminR = k.Vmin, k.VmaxR = k.Vmax;
+  ++k.Nper;
+  k.Lmin *= 2;
+  k.Lmax /= 2;
+  k.Vmin *= 2;
+  k.Vmax /= 2;
+  k.Bmax = 0;
+  k.perFound = false;
+}
+
+}  // namespace
+
+unsigned orbitCheckStep(State& s, OrbitCheck& k) {
+  unsigned ev = 0;
+  const double hStep = k.h;
+  const std::array<double, 6> before = k.rel;
+  const double rdotBefore = k.rdot;
+  const double tBefore = k.t;
+
+  // 1. The motion step. The time advances by the step made (the next step's length is decided
+  // below).
+  rungeKutta(s, k, hStep);
+  k.t += hStep;
+  ++k.steps;
+  for (double v : k.S)
+    if (!std::isfinite(v)) return kChkFailed;
+  unpack(s, k);
+
+  // 2, 3. Longitude, latitude, distance from the centre; the trackers and the extrema between
+  // the steps.
+  if (!trackAfterStep(s, k)) return kChkFailed;
+  k.rel = relative(k);
+  k.rdot = radialRate(k.rel);
+  const Hermite between{before, k.rel, hStep};
+  interpolatedExtrema(s, k, between, rdotBefore, tBefore, hStep);
 
   // 4. The ascending node: Z relative to the centre changes sign from below (or from 0).
   const double Zrel = k.rel[2];
@@ -274,29 +317,8 @@ unsigned orbitCheckStep(State& s, OrbitCheck& k) {
       // The passage: the extremum lies behind.
       k.kWin = 2;
       k.h = k.H0;
-      // The interpolated perihelion when it lies within the last two steps.
-      if (k.perFound && k.t - k.perT > 2 * std::max(hStep, k.H0)) k.perFound = false;
-      const double a = k.perFound ? k.perL : meanLongitude(k.DolgPrev, k.Dolg);
-      k.AlfaPt = toOrbitPlane(s, a, k.AlfaUt, k.Bmax);
-      const double tPer = k.perFound ? k.perT : k.t;
-      k.Tper = (tPer - k.tWrap) / 86400;
-      k.tWrap = tPer;
-      k.Rpl = (k.Lmax + k.Lmin) / 2;
-      s.Rpl[k.n] = k.Rpl;
-      k.Eks = 1 - k.Lmin / k.Rpl;
-      k.Vsr = (k.Vmin + k.Vmax) / 2;
-      k.Wsr = k.Vsr / k.Rpl;
-      k.Betta = k.Bmax;
-      k.LminR = k.Lmin, k.LmaxR = k.Lmax, k.VminR = k.Vmin, k.VmaxR = k.Vmax;
-      ++k.Nper;
+      closeRevolution(s, k, hStep);
       ev |= kChkPerihelion;
-      // The trackers of the next revolution (so that its first comparisons replace them).
-      k.Lmin *= 2;
-      k.Lmax /= 2;
-      k.Vmin *= 2;
-      k.Vmax /= 2;
-      k.Bmax = 0;
-      k.perFound = false;
     }
   }
 

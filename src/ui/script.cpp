@@ -210,6 +210,96 @@ Screen& ScriptRunner::openScreen(const std::string& word) {
   throw ScriptError("экран " + word + " не открыт (нужна строка open " + word + ")");
 }
 
+// choose SCREEN WORD | ID=ENTRY: the option entry named by its caption (unique on the screen)
+// or by its group and caption or number.
+void ScriptRunner::choose(const std::vector<std::string>& w) {
+  Screen& s = openScreen(w[1]);
+  const std::string_view word = trim(w[2]);
+  std::vector<std::pair<const Control*, int>> hits;
+  for (const Control& c : s.controls())
+    if (c.kind == Kind::Options)
+      for (std::size_t k = 0; k < c.entries.size(); ++k)
+        if (!word.empty() && trim(c.entries[k]) == word) hits.emplace_back(&c, static_cast<int>(k));
+  if (hits.size() > 1) {
+    std::string ids;
+    for (const auto& h : hits) ids += " " + h.first->id + "=" + std::to_string(h.second);
+    throw ScriptError("экран " + w[1] + ": вариант \"" + w[2] + "\" неоднозначен, укажите:" + ids);
+  }
+  if (hits.empty()) {
+    const std::size_t eq = w[2].find('=');
+    if (eq == std::string::npos) throw ScriptError("экран " + w[1] + ": нет варианта " + w[2]);
+    const Control& g = resolve(s, w[2].substr(0, eq), {Kind::Options});
+    const std::string entryWord = w[2].substr(eq + 1);
+    long k = -1;
+    if (!toInt(entryWord, k)) {
+      for (std::size_t i = 0; i < g.entries.size(); ++i)
+        if (trim(g.entries[i]) == trim(entryWord)) k = static_cast<long>(i);
+    }
+    if (k < 0 || k >= static_cast<long>(g.entries.size()))
+      throw ScriptError("экран " + w[1] + ": в " + g.id + " нет варианта " + entryWord);
+    hits.emplace_back(&g, static_cast<int>(k));
+  }
+  if (!s.form().choose(hits.front().first->id, hits.front().second)) print("DISABLED " + w[2]);
+}
+
+// press SCREEN ID [--max-displays N]: the button, the display points limited when asked.
+void ScriptRunner::pressButton(const std::vector<std::string>& w) {
+  Screen& s = openScreen(w[1]);
+  const Control& c = resolve(s, w[2], {Kind::Button});
+  const long limit = w.size() == 5 ? needInt(w[4], "--max-displays") : -1;
+  desk_.limitDisplays(limit);
+  if (limiter_) limiter_(limit);
+  const auto began = std::chrono::steady_clock::now();
+  const bool ok = s.form().press(c.id);
+  if (timed_)
+    std::cerr << "TIME press " << w[1] << ' ' << w[2] << ' '
+              << std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count()
+              << '\n';
+  desk_.limitDisplays(-1);
+  if (limiter_) limiter_(-1);
+  if (!ok) print("DISABLED " + w[2]);
+}
+
+// show SCREEN ID [ROW COL]: the control's value as "ID = value".
+void ScriptRunner::show(const std::vector<std::string>& w) {
+  Screen& s = openScreen(w[1]);
+  const Control& c =
+      resolve(s, w[2], {Kind::Field, Kind::Text, Kind::Label, Kind::Hidden, Kind::Check,
+                        Kind::Options, Kind::Scroll, Kind::Table, Kind::Button});
+  Form& f = s.form();
+  if ((c.kind == Kind::Table) != (w.size() == 5))
+    throw ScriptError(c.kind == Kind::Table ? "для таблицы нужны ROW COL" : "ROW COL только для таблицы");
+  std::string value;
+  std::string name = w[2];
+  switch (c.kind) {
+    case Kind::Check:
+      value = f.checked(c.id) ? "on" : "off";
+      break;
+    case Kind::Options: {
+      const int k = f.option(c.id);
+      value = k < 0 ? "" : c.entries[static_cast<std::size_t>(k)];
+      if (k >= 0 && trim(value).empty()) value = std::to_string(k);
+      break;
+    }
+    case Kind::Scroll:
+      value = std::to_string(f.position(c.id));
+      break;
+    case Kind::Table: {
+      const int row = static_cast<int>(needInt(w[3], "номер строки"));
+      const int col = static_cast<int>(needInt(w[4], "номер столбца"));
+      value = f.cell(c.id, row, col);
+      name += "[" + w[3] + "," + w[4] + "]";
+      break;
+    }
+    case Kind::Button:
+      value = f.caption(c.id);
+      break;
+    default:
+      value = f.text(c.id);
+  }
+  print(name + " = " + oneLine(value));
+}
+
 void ScriptRunner::execute(std::string_view line) {
   const std::string_view body = trim(line);
   if (body.empty() || body.front() == '#') return;
@@ -238,33 +328,7 @@ void ScriptRunner::execute(std::string_view line) {
       const Control& c = resolve(s, w[2], {Kind::Check});
       if (!s.form().tick(c.id, onOff(w[3]))) disabled(w[2]);
     } else if (cmd == "choose") {
-      Screen& s = openScreen(w[1]);
-      const std::string_view word = trim(w[2]);
-      std::vector<std::pair<const Control*, int>> hits;
-      for (const Control& c : s.controls())
-        if (c.kind == Kind::Options)
-          for (std::size_t k = 0; k < c.entries.size(); ++k)
-            if (!word.empty() && trim(c.entries[k]) == word) hits.emplace_back(&c, static_cast<int>(k));
-      if (hits.size() > 1) {
-        std::string ids;
-        for (const auto& h : hits) ids += " " + h.first->id + "=" + std::to_string(h.second);
-        throw ScriptError("экран " + w[1] + ": вариант \"" + w[2] + "\" неоднозначен, укажите:" + ids);
-      }
-      if (hits.empty()) {
-        const std::size_t eq = w[2].find('=');
-        if (eq == std::string::npos) throw ScriptError("экран " + w[1] + ": нет варианта " + w[2]);
-        const Control& g = resolve(s, w[2].substr(0, eq), {Kind::Options});
-        const std::string entryWord = w[2].substr(eq + 1);
-        long k = -1;
-        if (!toInt(entryWord, k)) {
-          for (std::size_t i = 0; i < g.entries.size(); ++i)
-            if (trim(g.entries[i]) == trim(entryWord)) k = static_cast<long>(i);
-        }
-        if (k < 0 || k >= static_cast<long>(g.entries.size()))
-          throw ScriptError("экран " + w[1] + ": в " + g.id + " нет варианта " + entryWord);
-        hits.emplace_back(&g, static_cast<int>(k));
-      }
-      if (!s.form().choose(hits.front().first->id, hits.front().second)) disabled(w[2]);
+      choose(w);
     } else if (cmd == "table") {
       Screen& s = openScreen(w[1]);
       const Control& c = resolve(s, w[2], {Kind::Table});
@@ -272,20 +336,7 @@ void ScriptRunner::execute(std::string_view line) {
                              static_cast<int>(needInt(w[4], "номер столбца")), w[5]))
         disabled(w[2]);
     } else if (cmd == "press") {
-      Screen& s = openScreen(w[1]);
-      const Control& c = resolve(s, w[2], {Kind::Button});
-      const long limit = w.size() == 5 ? needInt(w[4], "--max-displays") : -1;
-      desk_.limitDisplays(limit);
-      if (limiter_) limiter_(limit);
-      const auto began = std::chrono::steady_clock::now();
-      const bool ok = s.form().press(c.id);
-      if (timed_)
-        std::cerr << "TIME press " << w[1] << ' ' << w[2] << ' '
-                  << std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count()
-                  << '\n';
-      desk_.limitDisplays(-1);
-      if (limiter_) limiter_(-1);
-      if (!ok) disabled(w[2]);
+      pressButton(w);
     } else if (cmd == "click") {
       Screen& s = openScreen(w[1]);
       const Control& c = resolve(s, w[2], {Kind::Picture});
@@ -294,42 +345,7 @@ void ScriptRunner::execute(std::string_view line) {
     } else if (cmd == "answer") {
       desk_.answer(yesNo(w[1]));
     } else if (cmd == "show") {
-      Screen& s = openScreen(w[1]);
-      const Control& c =
-          resolve(s, w[2], {Kind::Field, Kind::Text, Kind::Label, Kind::Hidden, Kind::Check,
-                            Kind::Options, Kind::Scroll, Kind::Table, Kind::Button});
-      Form& f = s.form();
-      if ((c.kind == Kind::Table) != (w.size() == 5))
-        throw ScriptError(c.kind == Kind::Table ? "для таблицы нужны ROW COL" : "ROW COL только для таблицы");
-      std::string value;
-      std::string name = w[2];
-      switch (c.kind) {
-        case Kind::Check:
-          value = f.checked(c.id) ? "on" : "off";
-          break;
-        case Kind::Options: {
-          const int k = f.option(c.id);
-          value = k < 0 ? "" : c.entries[static_cast<std::size_t>(k)];
-          if (k >= 0 && trim(value).empty()) value = std::to_string(k);
-          break;
-        }
-        case Kind::Scroll:
-          value = std::to_string(f.position(c.id));
-          break;
-        case Kind::Table: {
-          const int row = static_cast<int>(needInt(w[3], "номер строки"));
-          const int col = static_cast<int>(needInt(w[4], "номер столбца"));
-          value = f.cell(c.id, row, col);
-          name += "[" + w[3] + "," + w[4] + "]";
-          break;
-        }
-        case Kind::Button:
-          value = f.caption(c.id);
-          break;
-        default:
-          value = f.text(c.id);
-      }
-      print(name + " = " + oneLine(value));
+      show(w);
     } else if (cmd == "state") {
       print(w[1] + " = " + number17(stateValue(wb_.state(), w[1])));
     }

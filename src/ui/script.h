@@ -74,6 +74,9 @@ class ScriptRunner {
 
  private:
   Screen& openScreen(const std::string& word);
+  void choose(const std::vector<std::string>& w);
+  void pressButton(const std::vector<std::string>& w);
+  void show(const std::vector<std::string>& w);
   void print(std::string_view text);
 
   Workbench& wb_;

@@ -62,10 +62,17 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
   group("c0", "").at(0, 0);
   group("c1", "").at(0, 1);
 
+  declareBodyAndSystems();
+  declareDateAndObserver();
+  declareAngleConverter();
+  declarePicture();
+}
+
+void ConverterScreen::declareBodyAndSystems() {
   // ---- the body and the source system ----
   group("gObj", "объект").in("c0").at(0, 0);
   std::vector<std::string> bodies;
-  for (int i = 0; i <= 9; ++i) bodies.emplace_back(i == 3 ? "Земля" : std::string(objectName(s, i)));
+  for (int i = 0; i <= 9; ++i) bodies.emplace_back(i == 3 ? "Земля" : std::string(objectName(state(), i)));
   bodies.emplace_back("Луна");
   bodies.emplace_back("с экрана");
   options("object", "", bodies, kTyped).in("gObj").at(0, 0).inColumns(6);
@@ -114,7 +121,9 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
          [this] { copyBack(); })
       .in("gCmd").at(1, 0).span(1, 3)
       .tip("Перенести результат в поля исходных координат вместе с его системой");
+}
 
+void ConverterScreen::declareDateAndObserver() {
   // ---- the date ----
   group("gDate", "всемирное время (зимнее, от 0 часов по Гринвичу) и юлианская дата ").in("c1").at(0, 0);
   field("Year", "год", "2000").in("gDate").at(0, 0).chars(7);
@@ -142,7 +151,9 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
   field("GMST", "GMST, час", "").in("gObs").at(1, 2).chars(10).locked();
   field("LTut", "местное время LTut  =", "").in("gObs").at(2, 0).span(1, 2).chars(9).locked();
   field("LT", "LT =", "").in("gObs").at(2, 2).chars(9).locked();
+}
 
+void ConverterScreen::declareAngleConverter() {
   // ---- the angle converter ----
   group("gAng", "преобразование углов").in("c1").at(2, 0);
   options("angForm", "", {"радианы", "градусы", "градусы-минуты-секунды", "часы-минуты-секунды"}, 1)
@@ -172,7 +183,9 @@ ConverterScreen::ConverterScreen(State& s, ui::Workbench& wb)
   button("toB", "Задать широту в град.", [this] { angleToField(1); })
       .in("gAngCmd").at(0, 3)
       .tip("Записать считанный угол в поле широты исходных координат");
+}
 
+void ConverterScreen::declarePicture() {
   // ---- the configuration ----
   group("gPic", "").in("c1").at(3, 0);
   picture("pic", "", kPicW, kPicH).in("gPic").at(0, 0).span(2, 1);

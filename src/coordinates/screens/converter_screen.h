@@ -49,6 +49,11 @@ class ConverterScreen : public ui::Screen {
   double angle() const { return angle_; }         // the kept angle, degrees
 
  private:
+  // The controls, declared by the constructor group by group.
+  void declareBodyAndSystems();
+  void declareDateAndObserver();
+  void declareAngleConverter();
+  void declarePicture();
   CoordSystem sourceSystem() const;
   CoordSystem targetSystem() const;
   bool readObserver(double& ObsL, double& ObsB, double& zone);

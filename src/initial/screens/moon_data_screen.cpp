@@ -195,6 +195,75 @@ double MoonDataScreen::scale() const { return form().position("scale") * 1e6; }
 
 // ---- "Задать координаты и скорости Луны и Земли" ----
 
+// Steps 8-10 of setting the Moon and the Earth: the Earth at rest in the origin, then moved by
+// the ticked formulas; (GeoL, GeoB, GeoR) follow the Earth when it moves about the centre.
+void MoonDataScreen::placeEarthAndMoon(bool bary, double& GeoL, double& GeoB, double& GeoR) {
+  State& s = state();
+  ui::Form& f = form();
+  // The Earth at rest in the origin, then moved by the ticked formulas. With the focus in
+  // the Earth's centre the Earth takes -m11/m13 of the Moon's geocentric vector, which puts the
+  // centre of mass in the origin. With the focus in the barycentre the theory's vector is the
+  // Moon relative to the Earth on the ellipse about the barycentre: the Earth takes its share
+  // m11/(m11 + m13) of it and the Moon the rest (++X11), so that the centre of mass stays in the
+  // origin whichever focus is chosen (with m11/m13 in both shares it would move by (m11/m13)^2 of
+  // the distance, some 57 km).
+  const double q = s.m[11] / s.m[13];
+  const double share = bary ? s.m[11] / (s.m[11] + s.m[13]) : q;
+  s.X[3] = s.Y[3] = s.Z[3] = 0;
+  s.VX[3] = s.VY[3] = s.VZ[3] = 0;
+  if (bary) s.X[kCentreSlot] = s.Y[kCentreSlot] = s.Z[kCentreSlot] = 0;
+  if (f.checked("fX3")) {
+    s.X[3] = -s.X[11] * share;
+    s.Y[3] = -s.Y[11] * share;
+    s.Z[3] = -s.Z[11] * share;
+    if (!bary) {
+      SphFrom(s, 3, 11);
+      GeoL = s.Dolg[11], GeoB = s.Shir, GeoR = s.Rast;
+    }
+  }
+  if (!bary && f.checked("fVgeo")) {
+    s.VX[11] /= q + 1;
+    s.VY[11] /= q + 1;
+    s.VZ[11] /= q + 1;
+  }
+  if (bary && f.checked("fX11")) {
+    s.X[11] += s.X[3];
+    s.Y[11] += s.Y[3];
+    s.Z[11] += s.Z[3];
+  }
+  // The Earth's velocity, and the Moon's share of it.
+  if (f.checked("fVX3")) {
+    s.VX[3] = -s.VX[11] * share;
+    s.VY[3] = -s.VY[11] * share;
+    s.VZ[3] = -s.VZ[11] * share;
+  }
+  if (f.checked("fVX11")) {
+    s.VX[11] += s.VX[3];
+    s.VY[11] += s.VY[3];
+    s.VZ[11] += s.VZ[3];
+  }
+}
+
+// The Moon's parameters, its geocentric place and the two velocities on the picture.
+void MoonDataScreen::showMoon(double GeoL, double GeoB, double GeoR) {
+  State& s = state();
+  ui::Form& f = form();
+  f.setNumber("AlfaL0", s.kUgol * s.AlfaL[11], 6);
+  f.setNumber("AlfaP0", s.kUgol * s.AlfaP0[11], 6);
+  f.setNumber("AlfaU0", s.kUgol * s.AlfaU0[11], 6);
+  f.setNumber("GeoL", GeoL, 6);
+  f.setNumber("GeoB", GeoB, 6);
+  f.setNumber("GeoR", GeoR / s.MK, 6);
+  clearPicture();
+  drawBodies();
+  ui::Canvas& pic = f.canvas("pic");
+  const auto v4 = [](double v) { return formatMask(v, "0000.0000"); };
+  pic.text(-kOriginX + 0.2, kOriginY - kPictureHeightCm + 1.0,
+           "VX3  VY3  VZ3 (м/с)=        " + v4(s.VX[3]) + "     " + v4(s.VY[3]) + "     " + v4(s.VZ[3]));
+  pic.text(-kOriginX + 0.2, kOriginY - kPictureHeightCm + 0.5,
+           "VX11  VY11  VZ11 (м/с)=  " + v4(s.VX[11]) + "     " + v4(s.VY[11]) + "     " + v4(s.VZ[11]));
+}
+
 void MoonDataScreen::setMoonAndEarth() {
   State& s = state();
   ui::Form& f = form();
@@ -253,48 +322,7 @@ void MoonDataScreen::setMoonAndEarth() {
   const bool bary = f.option("focus") == 1;
   s.kodBary = bary ? 1 : 0;
   if (!velocityFromParameters(s, 11)) return fail();
-  // 8, 9. The Earth at rest in the origin, then moved by the ticked formulas. With the focus in
-  // the Earth's centre the Earth takes -m11/m13 of the Moon's geocentric vector, which puts the
-  // centre of mass in the origin. With the focus in the barycentre the theory's vector is the
-  // Moon relative to the Earth on the ellipse about the barycentre: the Earth takes its share
-  // m11/(m11 + m13) of it and the Moon the rest (++X11), so that the centre of mass stays in the
-  // origin whichever focus is chosen (with m11/m13 in both shares it would move by (m11/m13)^2 of
-  // the distance, some 57 km).
-  const double q = s.m[11] / s.m[13];
-  const double share = bary ? s.m[11] / (s.m[11] + s.m[13]) : q;
-  s.X[3] = s.Y[3] = s.Z[3] = 0;
-  s.VX[3] = s.VY[3] = s.VZ[3] = 0;
-  if (bary) s.X[kCentreSlot] = s.Y[kCentreSlot] = s.Z[kCentreSlot] = 0;
-  if (f.checked("fX3")) {
-    s.X[3] = -s.X[11] * share;
-    s.Y[3] = -s.Y[11] * share;
-    s.Z[3] = -s.Z[11] * share;
-    if (!bary) {
-      SphFrom(s, 3, 11);
-      GeoL = s.Dolg[11], GeoB = s.Shir, GeoR = s.Rast;
-    }
-  }
-  if (!bary && f.checked("fVgeo")) {
-    s.VX[11] /= q + 1;
-    s.VY[11] /= q + 1;
-    s.VZ[11] /= q + 1;
-  }
-  if (bary && f.checked("fX11")) {
-    s.X[11] += s.X[3];
-    s.Y[11] += s.Y[3];
-    s.Z[11] += s.Z[3];
-  }
-  // 10. The Earth's velocity, and the Moon's share of it.
-  if (f.checked("fVX3")) {
-    s.VX[3] = -s.VX[11] * share;
-    s.VY[3] = -s.VY[11] * share;
-    s.VZ[3] = -s.VZ[11] * share;
-  }
-  if (f.checked("fVX11")) {
-    s.VX[11] += s.VX[3];
-    s.VY[11] += s.VY[3];
-    s.VZ[11] += s.VZ[3];
-  }
+  placeEarthAndMoon(bary, GeoL, GeoB, GeoR);
   // 11. The initial state: the Earth in slot 0, the Moon in slot 11.
   s.X0[0] = s.X[3], s.Y0[0] = s.Y[3], s.Z0[0] = s.Z[3];
   s.VX0[0] = VXsys_ + s.VX[3], s.VY0[0] = s.VY[3], s.VZ0[0] = s.VZ[3];
@@ -307,20 +335,7 @@ void MoonDataScreen::setMoonAndEarth() {
   checkReady_ = false;
 
   // 12. What the Moon's parameters and place are.
-  f.setNumber("AlfaL0", s.kUgol * s.AlfaL[11], 6);
-  f.setNumber("AlfaP0", s.kUgol * s.AlfaP0[11], 6);
-  f.setNumber("AlfaU0", s.kUgol * s.AlfaU0[11], 6);
-  f.setNumber("GeoL", GeoL, 6);
-  f.setNumber("GeoB", GeoB, 6);
-  f.setNumber("GeoR", GeoR / s.MK, 6);
-  clearPicture();
-  drawBodies();
-  ui::Canvas& pic = f.canvas("pic");
-  const auto v4 = [](double v) { return formatMask(v, "0000.0000"); };
-  pic.text(-kOriginX + 0.2, kOriginY - kPictureHeightCm + 1.0,
-           "VX3  VY3  VZ3 (м/с)=        " + v4(s.VX[3]) + "     " + v4(s.VY[3]) + "     " + v4(s.VZ[3]));
-  pic.text(-kOriginX + 0.2, kOriginY - kPictureHeightCm + 0.5,
-           "VX11  VY11  VZ11 (м/с)=  " + v4(s.VX[11]) + "     " + v4(s.VY[11]) + "     " + v4(s.VZ[11]));
+  showMoon(GeoL, GeoB, GeoR);
 }
 
 // ---- the check ----

@@ -39,6 +39,8 @@ class MoonDataScreen : public ui::Screen {
 
  private:
   void setMoonAndEarth();
+  void placeEarthAndMoon(bool bary, double& GeoL, double& GeoB, double& GeoR);
+  void showMoon(double GeoL, double GeoB, double GeoR);
   void checkStart();
   void checkContinue();
   void runCheck();

@@ -27,6 +27,14 @@ constexpr const char* kSourceWords[] = {" NEW0", " JPL0", " KIN0", " JPL2", " FI
 
 RunScreen::RunScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Моделирование и имитирование движения планет"), run_(s) {
+  declareSettings();
+  declareCommands();
+  declareProgress();
+  declarePictures();
+  hidden("startHidden", [this] { start(); });
+}
+
+void RunScreen::declareSettings() {
   // ---- what runs ----
   group("gMode", "Эксперимент").at(0, 0);
   options("kodMod", "", {"модель", "имитатор"}, 0).in("gMode").at(0, 0).inColumns(2);
@@ -62,7 +70,9 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
   check("stopYear", "эксперимент закончить в").in("gPar").at(5, 0);
   field("YearStop", "", "2000").in("gPar").at(5, 1).chars(6);
   label("YearWord", "году").in("gPar").at(5, 2);
+}
 
+void RunScreen::declareCommands() {
   // ---- commands ----
   group("gCmd", "").at(4, 0);
   button("start", "Начать", [this] { start(); }).in("gCmd").at(0, 0)
@@ -83,7 +93,9 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
       .tip("Закрыть экран моделирования");
   button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 0)
       .tip("Завершить работу программы");
+}
 
+void RunScreen::declareProgress() {
   // ---- the course of the run ----
   group("gRun", "Ход эксперимента").at(0, 1).span(2, 1);
   field("JD0", "JD0", "").in("gRun").at(0, 0).chars(14).locked();
@@ -131,7 +143,9 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
   field("Yval", "", "").in("gOrb").at(9, 2).chars(14).locked();
   check("plotZ", "Z, тыс.км").in("gOrb").at(10, 1);
   field("Zval", "", "").in("gOrb").at(10, 2).chars(14).locked();
+}
 
+void RunScreen::declarePictures() {
   // ---- pictures and their scales ----
   group("gPic", "").at(0, 2).span(5, 1);
   check("animation", "Анимация", true).in("gPic").at(0, 0);
@@ -146,8 +160,6 @@ RunScreen::RunScreen(State& s, ui::Workbench& wb)
     scaleTyped_[0] = true;
   });
   field("offsetY", "смещение, см", "0").in("gPic").at(4, 1).chars(8);
-
-  hidden("startHidden", [this] { start(); });
 }
 
 void RunScreen::opened() {

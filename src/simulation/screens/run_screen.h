@@ -44,6 +44,11 @@ class RunScreen : public ui::Screen, private RunObserver {
   const ExperimentRun& run() const { return run_; }
 
  private:
+  // The controls, declared by the constructor group by group.
+  void declareSettings();
+  void declareCommands();
+  void declareProgress();
+  void declarePictures();
   // ---- commands ----
   void start();         // "Начать" and the hidden start field
   void resumeRun();     // "Продолжить"

@@ -143,6 +143,92 @@ QWidget* QtForm::widget(std::string_view id) const {
   return item(c).main;
 }
 
+void QtForm::buildText(const Control& c, Item& it) {
+  it.area = new QPlainTextEdit(qs(c.text));
+  it.area->setReadOnly(c.readOnly);
+  // A text that is the screen's content (a reference, a listing) opens at the size its
+  // declaration asks for, within the display (the window scrolls beyond it).
+  const QFontMetrics fm = it.area->fontMetrics();
+  const int w = c.width > 0 ? fm.horizontalAdvance(QLatin1Char('0')) * (c.width + 2) : 320;
+  const int h = c.rows > 0 ? fm.lineSpacing() * c.rows + 12 : 120;
+  it.area->setMinimumSize(std::max(320, std::min(w, 1200)), std::max(120, std::min(h, 640)));
+  QObject::connect(it.area, &QPlainTextEdit::textChanged, [this, &c] { userChanged(c); });
+  it.main = it.area;
+  it.outer = captioned(it.area, c.caption, it.caption);
+}
+
+void QtForm::buildOptions(const Control& c, Item& it) {
+  const QString name = qs(c.id);
+  it.frame = new QGroupBox(qs(c.caption));
+  auto* grid = new QGridLayout(it.frame);
+  grid->setContentsMargins(6, c.caption.empty() ? 4 : 6, 6, 4);
+  auto* group = new QButtonGroup(it.frame);
+  const int across = std::max(1, c.across);
+  for (std::size_t k = 0; k < c.entries.size(); ++k) {
+    auto* radio = new QRadioButton(qs(c.entries[k]));
+    radio->setObjectName(name + QString("_%1").arg(k));
+    group->addButton(radio, static_cast<int>(k));
+    grid->addWidget(radio, static_cast<int>(k) / across, static_cast<int>(k) % across);
+    QObject::connect(radio, &QRadioButton::toggled, [this, &c](bool on) {
+      if (on) userChanged(c);
+    });
+    it.radios.push_back(radio);
+  }
+  if (c.entry >= 0) {
+    const QSignalBlocker quiet(it.radios[static_cast<std::size_t>(c.entry)]);
+    it.radios[static_cast<std::size_t>(c.entry)]->setChecked(true);
+  }
+  it.main = it.frame;
+}
+
+void QtForm::buildTable(const Control& c, Item& it) {
+  it.table = new QTableWidget(c.rows, static_cast<int>(c.columns.size()));
+  QStringList headers;
+  for (const auto& h : c.columns) headers << qs(h);
+  it.table->setHorizontalHeaderLabels(headers);
+  QStringList rows;
+  for (int r = 0; r < c.rows; ++r)
+    rows << (r < static_cast<int>(c.rowCaptions.size()) ? qs(c.rowCaptions[static_cast<std::size_t>(r)])
+                                                         : QString::number(r));
+  it.table->setVerticalHeaderLabels(rows);
+  if (c.readOnly) it.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  it.table->resizeColumnsToContents();
+  // Columns at least 90 pixels, or as wide as `chars` digits when the screen asks for it.
+  const int least = c.width > 0
+                        ? it.table->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (c.width + 2)
+                        : 90;
+  for (int col = 0; col < it.table->columnCount(); ++col)
+    it.table->setColumnWidth(col, std::max(it.table->columnWidth(col), least));
+  int w = it.table->verticalHeader()->sizeHint().width() + 4;
+  for (int col = 0; col < it.table->columnCount(); ++col) w += it.table->columnWidth(col);
+  const int h = it.table->horizontalHeader()->sizeHint().height() + 4 +
+                c.rows * it.table->verticalHeader()->defaultSectionSize();
+  it.table->setMinimumSize(std::min(w, 1100), std::min(h, 420));
+  QObject::connect(it.table, &QTableWidget::cellChanged, [this, &c] { userChanged(c); });
+  it.main = it.table;
+  it.outer = captioned(it.table, c.caption, it.caption);
+}
+
+void QtForm::buildPicture(const Control& c, Item& it) {
+  const QString name = qs(c.id);
+  auto* view = new PictureWidget;
+  view->setObjectName(name);
+  it.canvas = std::make_unique<QtCanvas>(c.widthCm, c.heightCm, view);
+  view->setPress([this, &c](double x, double y, MouseButton b) { userClicked(c, x, y, b); });
+  auto* area = new QScrollArea;
+  area->setWidget(view);
+  area->setWidgetResizable(false);
+  area->setMinimumSize(
+      static_cast<int>(std::min(c.widthCm, kFrameWidthCm) * Canvas::kPixelsPerCm) + 4,
+      static_cast<int>(std::min(c.heightCm, kFrameHeightCm) * Canvas::kPixelsPerCm) + 4);
+  it.frame = new QGroupBox(qs(c.caption));
+  auto* v = new QVBoxLayout(it.frame);
+  v->setContentsMargins(2, 2, 2, 2);
+  v->addWidget(area);
+  it.main = view;
+  it.outer = it.frame;
+}
+
 void QtForm::build(const Control& c, Item& it) {
   const QString name = qs(c.id);
   switch (c.kind) {
@@ -156,20 +242,9 @@ void QtForm::build(const Control& c, Item& it) {
       it.main = it.edit;
       break;
     }
-    case Kind::Text: {
-      it.area = new QPlainTextEdit(qs(c.text));
-      it.area->setReadOnly(c.readOnly);
-      // A text that is the screen's content (a reference, a listing) opens at the size its
-      // declaration asks for, within the display (the window scrolls beyond it).
-      const QFontMetrics fm = it.area->fontMetrics();
-      const int w = c.width > 0 ? fm.horizontalAdvance(QLatin1Char('0')) * (c.width + 2) : 320;
-      const int h = c.rows > 0 ? fm.lineSpacing() * c.rows + 12 : 120;
-      it.area->setMinimumSize(std::max(320, std::min(w, 1200)), std::max(120, std::min(h, 640)));
-      QObject::connect(it.area, &QPlainTextEdit::textChanged, [this, &c] { userChanged(c); });
-      it.main = it.area;
-      it.outer = captioned(it.area, c.caption, it.caption);
+    case Kind::Text:
+      buildText(c, it);
       break;
-    }
     case Kind::Label:
       it.label = new QLabel(qs(c.caption));
       if (c.width > 0) {
@@ -189,81 +264,20 @@ void QtForm::build(const Control& c, Item& it) {
       QObject::connect(it.check, &QCheckBox::clicked, [this, &c] { userChanged(c); });
       it.main = it.check;
       break;
-    case Kind::Options: {
-      it.frame = new QGroupBox(qs(c.caption));
-      auto* grid = new QGridLayout(it.frame);
-      grid->setContentsMargins(6, c.caption.empty() ? 4 : 6, 6, 4);
-      auto* group = new QButtonGroup(it.frame);
-      const int across = std::max(1, c.across);
-      for (std::size_t k = 0; k < c.entries.size(); ++k) {
-        auto* radio = new QRadioButton(qs(c.entries[k]));
-        radio->setObjectName(name + QString("_%1").arg(k));
-        group->addButton(radio, static_cast<int>(k));
-        grid->addWidget(radio, static_cast<int>(k) / across, static_cast<int>(k) % across);
-        QObject::connect(radio, &QRadioButton::toggled, [this, &c](bool on) {
-          if (on) userChanged(c);
-        });
-        it.radios.push_back(radio);
-      }
-      if (c.entry >= 0) {
-        const QSignalBlocker quiet(it.radios[static_cast<std::size_t>(c.entry)]);
-        it.radios[static_cast<std::size_t>(c.entry)]->setChecked(true);
-      }
-      it.main = it.frame;
+    case Kind::Options:
+      buildOptions(c, it);
       break;
-    }
     case Kind::Button:
       it.button = new QPushButton(qs(c.caption));
       QObject::connect(it.button, &QPushButton::clicked, [this, &c] { press(c.id); });
       it.main = it.button;
       break;
-    case Kind::Table: {
-      it.table = new QTableWidget(c.rows, static_cast<int>(c.columns.size()));
-      QStringList headers;
-      for (const auto& h : c.columns) headers << qs(h);
-      it.table->setHorizontalHeaderLabels(headers);
-      QStringList rows;
-      for (int r = 0; r < c.rows; ++r)
-        rows << (r < static_cast<int>(c.rowCaptions.size()) ? qs(c.rowCaptions[static_cast<std::size_t>(r)])
-                                                             : QString::number(r));
-      it.table->setVerticalHeaderLabels(rows);
-      if (c.readOnly) it.table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-      it.table->resizeColumnsToContents();
-      // Columns at least 90 pixels, or as wide as `chars` digits when the screen asks for it.
-      const int least = c.width > 0
-                            ? it.table->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (c.width + 2)
-                            : 90;
-      for (int col = 0; col < it.table->columnCount(); ++col)
-        it.table->setColumnWidth(col, std::max(it.table->columnWidth(col), least));
-      int w = it.table->verticalHeader()->sizeHint().width() + 4;
-      for (int col = 0; col < it.table->columnCount(); ++col) w += it.table->columnWidth(col);
-      const int h = it.table->horizontalHeader()->sizeHint().height() + 4 +
-                    c.rows * it.table->verticalHeader()->defaultSectionSize();
-      it.table->setMinimumSize(std::min(w, 1100), std::min(h, 420));
-      QObject::connect(it.table, &QTableWidget::cellChanged, [this, &c] { userChanged(c); });
-      it.main = it.table;
-      it.outer = captioned(it.table, c.caption, it.caption);
+    case Kind::Table:
+      buildTable(c, it);
       break;
-    }
-    case Kind::Picture: {
-      auto* view = new PictureWidget;
-      view->setObjectName(name);
-      it.canvas = std::make_unique<QtCanvas>(c.widthCm, c.heightCm, view);
-      view->setPress([this, &c](double x, double y, MouseButton b) { userClicked(c, x, y, b); });
-      auto* area = new QScrollArea;
-      area->setWidget(view);
-      area->setWidgetResizable(false);
-      area->setMinimumSize(
-          static_cast<int>(std::min(c.widthCm, kFrameWidthCm) * Canvas::kPixelsPerCm) + 4,
-          static_cast<int>(std::min(c.heightCm, kFrameHeightCm) * Canvas::kPixelsPerCm) + 4);
-      it.frame = new QGroupBox(qs(c.caption));
-      auto* v = new QVBoxLayout(it.frame);
-      v->setContentsMargins(2, 2, 2, 2);
-      v->addWidget(area);
-      it.main = view;
-      it.outer = it.frame;
+    case Kind::Picture:
+      buildPicture(c, it);
       return;  // the picture widget keeps the id as its object name
-    }
     case Kind::Scroll:
       it.caption = new QLabel(qs(c.caption));
       it.bar = new QScrollBar(Qt::Horizontal);

@@ -122,6 +122,10 @@ class QtForm : public Form {
   };
   Item& item(const Control& c) const;
   void build(const Control& c, Item& it);
+  void buildText(const Control& c, Item& it);
+  void buildOptions(const Control& c, Item& it);
+  void buildTable(const Control& c, Item& it);
+  void buildPicture(const Control& c, Item& it);
   void place();
   // Writes that wait for the next frame, per control.
   struct Pending {
