@@ -21,6 +21,7 @@
 
 #include "ephemeris/jpl.h"
 #include "model/state.h"
+#include "support/files.h"
 
 namespace orvant::jpltest {
 
@@ -32,7 +33,7 @@ inline constexpr double kEmrat = 81.30056;
 // The ecliptic of J2000 the reader is specified to use: 23.439280808 deg with pi = 3.14159265359.
 inline const double kEps = 23.439280808 * 3.14159265359 / 180;
 
-inline fs::path shareDir() { return fs::path(ORVANT_SHARED_DIR) / "de405"; }
+inline fs::path shareDir() { return test::de405Dir(); }
 
 struct TestPoint {
   double jd;

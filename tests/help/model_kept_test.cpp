@@ -13,7 +13,7 @@
 
 #include "help_bench.h"
 #include "model/model_data.h"
-#include "observations/reduction_bench.h"
+#include "observations/observation_records.h"
 
 namespace orvant {
 namespace {

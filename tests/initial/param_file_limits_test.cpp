@@ -9,16 +9,12 @@
 
 #include "initial/param_file.h"
 #include "planets.h"
+#include "support/files.h"
 
 namespace orvant {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 struct Dir {
   fs::path path;
@@ -40,12 +36,12 @@ TEST(ParamFileLimits, AReadOnlyFileIsRefusedWithTheWriteErrorAndKept) {
   s.workDir = dir.path.string();
   ASSERT_TRUE(saveParamFile(s, 3)) << s.lastMessage;
   const fs::path file = dir.path / "Dat" / "Orvant3.dat";
-  const std::string before = readAll(file);
+  const std::string before = test::readAll(file);
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   s.VX[3] += 1000;  // a different file would be written
   EXPECT_FALSE(saveParamFile(s, 3));
   EXPECT_EQ(s.lastMessage, "Ошибка записи в файл \\Dat\\Orvant3.dat");
-  EXPECT_EQ(readAll(file), before);
+  EXPECT_EQ(test::readAll(file), before);
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 

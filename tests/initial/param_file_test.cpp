@@ -16,6 +16,7 @@
 #include "initial/initial_data.h"
 #include "initial/initial_data_screen_sources.h"
 #include "support/temp_dir.h"
+#include "support/files.h"
 
 namespace orvant {
 namespace {
@@ -32,11 +33,6 @@ struct WorkDir {
   ~WorkDir() { fs::remove_all(path); }
   fs::path dat(int n) const { return path / "Dat" / ("Orvant" + std::to_string(n) + ".dat"); }
 };
-
-std::string readAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void writeAll(const fs::path& p, const std::string& text) {
   fs::create_directories(p.parent_path());
@@ -111,7 +107,7 @@ TEST(ParamFile, LayoutByteForByte) {
                          i == 0 ? "1000" : "0"});
     expected += "\n";
   }
-  EXPECT_EQ(readAll(dir.dat(12)), expected);
+  EXPECT_EQ(test::readAll(dir.dat(12)), expected);
   EXPECT_FALSE(fs::exists(dir.path / "Dat" / "Orvant12.dat.tmp"));
 }
 
@@ -224,13 +220,13 @@ TEST(ParamFile, LoadedFileSavesAsTheSameFile) {
   State s = kinematicState(dir.path);
   setMassSet(s, 2);  // m(0)/10^25 = 198891.99999999997 in doubles: still written 198892
   ASSERT_TRUE(saveParamFile(s, 3));
-  const std::string first = readAll(dir.dat(3));
+  const std::string first = test::readAll(dir.dat(3));
   EXPECT_EQ(first.substr(first.find("Lae\n") + 4, 6), "198892");
   for (int pass = 0; pass < 2; ++pass) {
     ASSERT_TRUE(loadParamFile(s, 3));
     ASSERT_TRUE(saveParamFile(s, 3));
   }
-  EXPECT_EQ(readAll(dir.dat(3)), first);
+  EXPECT_EQ(test::readAll(dir.dat(3)), first);
 }
 
 TEST(ParamFile, ReaderAcceptsCrlfCommasAndTheDayWithAFraction) {
@@ -277,7 +273,7 @@ TEST(ParamFile, TruncatedFileKeepsWhatWasReadBeforeTheFailure) {
   State writer = good;
   ASSERT_TRUE(saveParamFile(writer, 5));
   // Keep lines 1..8 (objects 0..3) and half of line 9 (object 4: its first 8 items).
-  std::istringstream in(readAll(dir.dat(5)));
+  std::istringstream in(test::readAll(dir.dat(5)));
   std::string text, line;
   for (int k = 1; k <= 8 && std::getline(in, line); ++k) text += line + "\n";
   std::getline(in, line);
@@ -318,21 +314,21 @@ TEST(ParamFile, FailedSaveLeavesThePreviousFile) {
   WorkDir dir;
   State s = kinematicState(dir.path);
   ASSERT_TRUE(saveParamFile(s, 3));
-  const std::string good = readAll(dir.dat(3));
+  const std::string good = test::readAll(dir.dat(3));
   s.VY[5] = std::numeric_limits<double>::quiet_NaN();
   EXPECT_FALSE(saveParamFile(s, 3));
   EXPECT_EQ(s.lastMessage, "Ошибка записи в файл \\Dat\\Orvant3.dat");
   EXPECT_EQ(s.lastTitle, "Orvant7");
-  EXPECT_EQ(readAll(dir.dat(3)), good);
+  EXPECT_EQ(test::readAll(dir.dat(3)), good);
   s.VY[5] = 1e20;  // beyond the 18 digits of a scaled integer
   EXPECT_FALSE(saveParamFile(s, 3));
-  EXPECT_EQ(readAll(dir.dat(3)), good);
+  EXPECT_EQ(test::readAll(dir.dat(3)), good);
   // A mass ratio whose km * 1000 is below 1 (a file may hold 0.5) would be written as 0, which no
   // reader takes back (found by the fuzzer).
   s.VY[5] = 0;
   s.km[1] = 0.0005;
   EXPECT_FALSE(saveParamFile(s, 3));
-  EXPECT_EQ(readAll(dir.dat(3)), good);
+  EXPECT_EQ(test::readAll(dir.dat(3)), good);
   EXPECT_FALSE(fs::exists(dir.path / "Dat" / "Orvant3.dat.tmp"));
 }
 

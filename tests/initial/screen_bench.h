@@ -1,4 +1,4 @@
-// Screens 1 and 4 headless: a state with its own work directory, a MemoryDesk and a workbench.
+// Screens 1 and 4 headless (support/screen_harness.h), and chosen loads of screen 1.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,21 +8,11 @@
 
 #include "initial/screens/initial_data_screen.h"
 #include "initial/screens/system_velocity_screen.h"
-#include "model/state.h"
-#include "ui/form.h"
-#include "ui/memory_form.h"
-#include "ui/workbench.h"
-#include "support/temp_dir.h"
+#include "support/screen_harness.h"
 
 namespace orvant::test {
 
 namespace fs = std::filesystem;
-
-// The DE405 blocks that JPL publishes, as the tests find them.
-inline fs::path de405Dir() { return fs::path(ORVANT_SHARED_DIR) / "de405"; }
-inline bool haveDe405(int year) {
-  return fs::exists(de405Dir() / ("ascp" + std::to_string(year) + ".405"));
-}
 
 // A stand-in for the run screen: it only records that it was shown.
 class RunStandIn : public ui::Screen {
@@ -32,31 +22,12 @@ class RunStandIn : public ui::Screen {
   int shown = 0;
 };
 
-struct ScreenBench {
-  fs::path dir;
-  State state;
-  ui::MemoryDesk desk;
-  ui::Workbench wb{state, desk.factory()};
-
-  explicit ScreenBench(bool withRunScreen = false) {
-    dir = test::freshTempDir("orvant_s1_");
-    fs::create_directories(dir);
-    state.workDir = dir.string();
+struct ScreenBench : ScreenHarness {
+  explicit ScreenBench(bool withRunScreen = false) : ScreenHarness("orvant_s1_") {
     wb.add<InitialDataScreen>(kInitialDataScreen);
     wb.add<SystemVelocityScreen>(kSystemVelocityScreen);
     if (withRunScreen) wb.add<RunStandIn>(2);
   }
-  ~ScreenBench() { fs::remove_all(dir); }
-
-  // JPL/ascp<year>.405 in the work directory, linked to the published block. False when absent.
-  bool linkDe405(int year) {
-    if (!haveDe405(year)) return false;
-    const std::string name = "ascp" + std::to_string(year) + ".405";
-    fs::create_directories(dir / "JPL");
-    fs::create_symlink(de405Dir() / name, dir / "JPL" / name);
-    return true;
-  }
-
   ui::Form& first() { return wb.show(kInitialDataScreen).form(); }
   ui::Form& fourth() { return wb.show(kSystemVelocityScreen).form(); }
 
@@ -73,14 +44,6 @@ struct ScreenBench {
     ASSERT_GE(entry, 0) << source;
     f.choose("source", entry);
     f.press("load");
-  }
-
-  // Texts of the message boxes since the last call.
-  std::vector<std::string> messages() {
-    std::vector<std::string> out;
-    for (const auto& d : desk.dialogs()) out.push_back(d.title + ": " + d.text);
-    desk.clearDialogs();
-    return out;
   }
 };
 

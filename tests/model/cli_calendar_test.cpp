@@ -9,19 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/files.h"
+
 namespace {
 
 struct CliRun {
   int status = -1;
   std::string out, err;
 };
-
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 CliRun runCli(const std::string& args) {
   const auto dir = std::filesystem::temp_directory_path();
@@ -32,8 +27,8 @@ CliRun runCli(const std::string& args) {
   CliRun r;
   const int raw = std::system(cmd.c_str());
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = slurp(out);
-  r.err = slurp(err);
+  r.out = orvant::test::readAll(out);
+  r.err = orvant::test::readAll(err);
   std::filesystem::remove(out);
   std::filesystem::remove(err);
   return r;

@@ -18,7 +18,7 @@
 #include "observations/reduction.h"
 #include "observations/sources.h"
 #include "observations/spreadsheet.h"
-#include "reduction_bench.h"
+#include "observation_records.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
 

@@ -31,7 +31,7 @@
 #include "observations/screens/observation_screen.h"
 #include "observations/reduction.h"
 #include "observations/sources.h"
-#include "reduction_bench.h"
+#include "observation_records.h"
 #ifdef ORVANT_HAVE_ERFA
 #include "erfa_places.h"
 #endif

@@ -38,7 +38,7 @@
 #include "observations/reduction.h"
 #include "observations/sources.h"
 #include "observations/spreadsheet.h"
-#include "reduction_bench.h"
+#include "observation_records.h"
 
 #ifdef ORVANT_HAVE_ERFA
 #include <erfa.h>

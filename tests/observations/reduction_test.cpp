@@ -15,20 +15,14 @@
 #include "observations/residual_classes.h"
 #include "observations/sources.h"
 #include "observations/spreadsheet.h"
-#include "reduction_bench.h"
+#include "observation_records.h"
+#include "support/files.h"
 
 namespace orvant {
 namespace {
 
 using test::WorkDir;
 namespace fs = std::filesystem;
-
-std::string readAll(const fs::path& p) {
-  std::ifstream f(p);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
 
 long countLines(const fs::path& p) {
   std::ifstream f(p);
@@ -136,8 +130,8 @@ TEST(ResidualClassesTest, ReportAgainstHandWrittenGolden) {
   c.classify(25.0 / 3600, 5.0 / 3600, 200);  // rejected: classed, not summed
   c.classify(1.0 / 3600, 0.25 / 3600, 10);   // on the bounds: nowhere
   ASSERT_TRUE(writeStatReport(s, c, sums));
-  EXPECT_EQ(readAll(dir.path / "Dat" / "StatGREN4_100.txt"),
-            readAll(fs::path(ORVANT_SOURCE_DIR) / "tests/observations/data/StatGREN4_100.golden.txt"));
+  EXPECT_EQ(test::readAll(dir.path / "Dat" / "StatGREN4_100.txt"),
+            test::readAll(fs::path(ORVANT_SOURCE_DIR) / "tests/observations/data/StatGREN4_100.golden.txt"));
 }
 
 TEST(ResidualClassesTest, NoAcceptedObservationRefusesTheReport) {
@@ -153,7 +147,7 @@ TEST(ResidualClassesTest, NoAcceptedObservationRefusesTheReport) {
   EXPECT_FALSE(writeStatReport(s, c, ReportSums{}));
   EXPECT_EQ(s.lastMessage, kMsgBadScale);
   EXPECT_EQ(s.lastTitle, kTitle70);
-  EXPECT_EQ(readAll(dir.path / "Dat" / "StatGREN4_100.txt"), "old report\n");
+  EXPECT_EQ(test::readAll(dir.path / "Dat" / "StatGREN4_100.txt"), "old report\n");
 }
 
 // ---- runs over an observatory file ----
@@ -362,7 +356,7 @@ TEST_F(ObsRun, UnwritableDatRefusesTheStart) {
   EXPECT_FALSE(begin(o));
   EXPECT_EQ(s.lastMessage, kMsgBadInputs);
   fs::permissions(dir.path / "Dat", fs::perms::owner_all);
-  EXPECT_EQ(readAll(dir.path / "Dat" / "Ras_data_GREN4_100.txt"), "old trace\n");
+  EXPECT_EQ(test::readAll(dir.path / "Dat" / "Ras_data_GREN4_100.txt"), "old trace\n");
 }
 
 TEST_F(ObsRun, RecordFailingMidRunKeepsTheSums) {

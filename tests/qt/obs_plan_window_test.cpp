@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "../observations/reduction_bench.h"
+#include "../observations/observation_records.h"
 #include "observations/screens/aberration_screen.h"
 #include "observations/screens/obs_plan_screen.h"
 #include "observations/screens/observation_screen.h"

@@ -15,7 +15,7 @@
 #include <cmath>
 #include <vector>
 
-#include "../observations/reduction_bench.h"
+#include "../observations/observation_records.h"
 #include "astro/etut.h"
 #include "observations/screens/observation_screen.h"
 #include "ui/qt/qt_form.h"

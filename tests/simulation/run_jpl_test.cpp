@@ -10,6 +10,7 @@
 #include "ephemeris/jpl.h"
 #include "run_fixture.h"
 #include "statistics/records.h"
+#include "support/files.h"
 
 namespace orvant::test {
 namespace {
@@ -21,18 +22,16 @@ using simulation::Simulator;
 
 constexpr double kBlock2000 = 2451536.5;  // first day of the block ascp2000.405
 
-fs::path shareDir() { return fs::path(ORVANT_SHARED_DIR) / "de405"; }
-
 class Jpl2Run : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* f : {"ascp1980.405", "ascp2000.405"}) {
-      if (!fs::exists(shareDir() / f))
-        GTEST_SKIP() << "JPL DE405 data absent: " << (shareDir() / f).string();
+      if (!fs::exists(de405Dir() / f))
+        GTEST_SKIP() << "JPL DE405 data absent: " << (de405Dir() / f).string();
     }
     fs::create_directories(dir_.path / "JPL");
     for (const char* f : {"ascp1980.405", "ascp2000.405"})
-      fs::create_symlink(shareDir() / f, dir_.path / "JPL" / f);
+      fs::create_symlink(de405Dir() / f, dir_.path / "JPL" / f);
     double e6[6];
     mercuryWithAnomaly(0, e6);
     s_ = keplerState(1, e6);
@@ -136,8 +135,8 @@ TEST_F(Jpl2Run, StepsCommand) {
 // its eccentricity by about 2e-5; the tolerances allow twice that.
 TEST_F(Jpl2Run, MercuryParametersFromTheEphemeris) {
   for (const char* f : {"ascp2020.405"}) {
-    if (!fs::exists(shareDir() / f)) GTEST_SKIP() << "JPL DE405 data absent: " << f;
-    fs::create_symlink(shareDir() / f, dir_.path / "JPL" / f);
+    if (!fs::exists(de405Dir() / f)) GTEST_SKIP() << "JPL DE405 data absent: " << f;
+    fs::create_symlink(de405Dir() / f, dir_.path / "JPL" / f);
   }
   s_.JD0 = 2451000.5;
   ExperimentRun run(s_);

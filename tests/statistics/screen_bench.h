@@ -1,4 +1,4 @@
-// Screen 6 driven headless in a throw-away work directory, and record files written the way a run
+// Screen 6 driven headless (support/screen_harness.h), and record files written the way a run
 // writes them (createRecordFile, then one appendRecord per record).
 #pragma once
 
@@ -11,29 +11,19 @@
 #include "statistics/records.h"
 #include "statistics/screens/statistics_screen.h"
 #include "statistics/test_files.h"
+#include "support/screen_harness.h"
 #include "ui/memory_form.h"
 
 namespace orvant::statistics::testing {
 
-struct ScreenBench {
-  TempWorkDir dir;
-  State state;
-  ui::MemoryDesk desk;
-  ui::Workbench wb{state, desk.factory()};
-
-  ScreenBench() {
-    state.workDir = dir.dir().string();
-    wb.add<StatisticsScreen>(StatisticsScreen::kNumber);
-  }
+struct ScreenBench : test::ScreenHarness {
+  ScreenBench() : ScreenHarness("orvant_sta_") { wb.add<StatisticsScreen>(StatisticsScreen::kNumber); }
   StatisticsScreen& screen() { return wb.screen<StatisticsScreen>(StatisticsScreen::kNumber); }
   ui::Form& form() { return wb.show(StatisticsScreen::kNumber).form(); }
   ui::MemoryCanvas& pic() {
     return static_cast<ui::MemoryForm&>(form()).memoryCanvas("pic");
   }
-  // The last message box or question, "" when none appeared.
-  std::string lastDialog() const {
-    return desk.dialogs().empty() ? std::string() : desk.dialogs().back().text;
-  }
+  std::string lastDialog() const { return lastMessage(); }
   std::vector<ui::Shape> shapes(ui::Shape::Type type) {
     std::vector<ui::Shape> out;
     for (const auto& s : pic().shapes())

@@ -103,7 +103,7 @@ TEST(StatisticsScreen, LoadsShortFilesOfEverySourceAndDrawsThem) {
 TEST(StatisticsScreen, LoadsObservationSeriesAsTextWithItsLineLayout) {
   ScreenBench b;
   ui::Form& f = b.form();
-  b.dir.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong2}));
+  b.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong2}));
   f.setOption("sim", 2);
   f.type("plan", "2");
   f.tick("asText", true);
@@ -152,7 +152,7 @@ TEST(StatisticsScreen, FixAlfaAndTheMoonOptionsChangeWhatIsShown) {
   EXPECT_EQ(f.text("first"), "10");
   EXPECT_EQ(f.text("last"), "350");
 
-  b.dir.write("Kin/Plan2/Orvant11Nab.txt", longFile({kLong1, kLong2, kLong3}));
+  b.write("Kin/Plan2/Orvant11Nab.txt", longFile({kLong1, kLong2, kLong3}));
   f.setOption("sim", 2);
   f.setOption("obj", 10);  // Луна
   f.setOption("par", 5);   // W*
@@ -305,7 +305,7 @@ TEST(StatisticsScreen, OverlayDrawsOnTheAxesOfTheFirstSeries) {
 TEST(StatisticsScreen, MousePicksFirstAndLastPointAndTheDateToAdd) {
   ScreenBench b;
   ui::Form& f = b.form();
-  b.dir.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong2, kLong3}));
+  b.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong2, kLong3}));
   f.setOption("sim", 2);
   f.type("plan", "2");
   // Typed scales (the drawing follows them; untyped ones would fit the series to the picture).
@@ -343,14 +343,14 @@ TEST(StatisticsScreen, MousePicksFirstAndLastPointAndTheDateToAdd) {
 
   // The picked date names record 2: adding there asks first; No leaves the file byte for byte.
   ASSERT_TRUE(f.click("pic", 11, 0, MouseButton::Left));
-  const std::string before = b.dir.read("Kin/Plan2/Orvant3Nab.txt");
+  const std::string before = b.read("Kin/Plan2/Orvant3Nab.txt");
   f.type("addValue", "103,5");
   ASSERT_TRUE(f.press("add"));
   ASSERT_EQ(b.desk.dialogs().size(), 1u);
   EXPECT_TRUE(b.desk.dialogs()[0].question);
   EXPECT_EQ(b.desk.dialogs()[0].text,
             "Точка № 2 с такой датой уже есть\nЗаменить отмеченный параметр в этой точке?");
-  EXPECT_EQ(b.dir.read("Kin/Plan2/Orvant3Nab.txt"), before);
+  EXPECT_EQ(b.read("Kin/Plan2/Orvant3Nab.txt"), before);
   EXPECT_DOUBLE_EQ(b.screen().series().Par[2][1], 102.956);
 
   // Yes replaces the marked parameter and the interval ("до" 2012: two years).
@@ -382,7 +382,7 @@ TEST(StatisticsScreen, DeleteAndAddRewriteTheFileInItsOwnForm) {
   EXPECT_EQ(f.text("NP"), "3");
   // The whole file: header as read, the exact count, JD0 moved to the new first record, records
   // renumbered in the short form (eight values, print zones of 14 characters).
-  const std::string text = b.dir.read("NEW/Orvant3Nab.txt");
+  const std::string text = b.read("NEW/Orvant3Nab.txt");
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string l; std::getline(in, l);) lines.push_back(l);
@@ -498,7 +498,7 @@ TEST(StatisticsScreen, ShiftFilesLoadReplaceAndRefuse) {
     }
     nab += "\n";
   }
-  b.dir.write("NEW/OrvantNab.dat", nab);
+  b.write("NEW/OrvantNab.dat", nab);
   f.setOption("src", 0);
   f.setOption("par", 2);  // Betta of the Earth
   b.desk.clearDialogs();
@@ -519,7 +519,7 @@ TEST(StatisticsScreen, ShiftFilesLoadReplaceAndRefuse) {
   ASSERT_TRUE(b.desk.dialogs().empty()) << b.lastDialog();
   EXPECT_EQ(f.text("shiftFile"), "12,345678");
   std::vector<std::string> lines;
-  std::istringstream in(b.dir.read("NEW/OrvantNab.dat"));
+  std::istringstream in(b.read("NEW/OrvantNab.dat"));
   for (std::string l; std::getline(in, l);) lines.push_back(l);
   ASSERT_EQ(lines.size(), 13u);
   for (int N = 1; N <= 11; ++N) {
@@ -531,7 +531,7 @@ TEST(StatisticsScreen, ShiftFilesLoadReplaceAndRefuse) {
   }
 
   // A parameter without a shift column, or a non-numeric shift: refused, the file unchanged.
-  const std::string before = b.dir.read("NEW/OrvantNab.dat");
+  const std::string before = b.read("NEW/OrvantNab.dat");
   f.setOption("par", 6);  // AlfaL0
   f.press("shiftSet");
   EXPECT_EQ(b.lastDialog(), "Задайте правильно данные");
@@ -539,7 +539,7 @@ TEST(StatisticsScreen, ShiftFilesLoadReplaceAndRefuse) {
   f.type("dY", "много");
   f.press("shiftSet");
   EXPECT_EQ(b.lastDialog(), "Задайте правильно данные");
-  EXPECT_EQ(b.dir.read("NEW/OrvantNab.dat"), before);
+  EXPECT_EQ(b.read("NEW/OrvantNab.dat"), before);
   // The calculated table was never loaded: the model source still refuses.
   f.type("dY", "1");
   f.setOption("src", 1);
@@ -579,7 +579,7 @@ TEST(StatisticsScreen, SavesThePictureAsBitmap) {
   f.type("picName", "график");
   ASSERT_TRUE(f.press("save"));
   ASSERT_TRUE(b.desk.dialogs().empty()) << b.lastDialog();
-  const std::string bmp = b.dir.read("график.bmp");
+  const std::string bmp = b.read("график.bmp");
   ASSERT_GT(bmp.size(), 54u);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
   f.type("picName", "  ");
@@ -592,7 +592,7 @@ TEST(StatisticsScreen, SavesThePictureAsBitmap) {
 
 TEST(StatisticsScreen, OptimalParametersOfScreen13AreShownFramed) {
   ScreenBench b;
-  b.dir.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong3}));
+  b.write("Kin/Plan2/Orvant3Nab.txt", longFile({kLong1, kLong3}));
   OptimalRecord opt;
   opt.JDep = kJ2000 + 3652.5;
   opt.JDmean = opt.JDep + 182.625;
@@ -609,11 +609,11 @@ TEST(StatisticsScreen, OptimalParametersOfScreen13AreShownFramed) {
   EXPECT_NE(text.find("---------------------\n  2   IG= 2010"), std::string::npos);
   EXPECT_NE(text.find("Ves= 3,0000"), std::string::npos);
   // The same date again, answered No: the file stays as it is.
-  const std::string before = b.dir.read("Kin/Plan2/Orvant3Nab.txt");
+  const std::string before = b.read("Kin/Plan2/Orvant3Nab.txt");
   EXPECT_EQ(b.screen().addOptimalRecord(2, 3, "по плану №  2   от 02.02.2024", opt), Change::Unchanged);
   EXPECT_EQ(b.desk.dialogs().back().text,
             "Точка №  2  с такой датой уже есть\nЗаменить параметры этой точки?");
-  EXPECT_EQ(b.dir.read("Kin/Plan2/Orvant3Nab.txt"), before);
+  EXPECT_EQ(b.read("Kin/Plan2/Orvant3Nab.txt"), before);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(StatisticsScript, ModelRunOfMercuryGivesTheShiftStoredInThePlanFile) {
   ASSERT_TRUE(testing::writeShortFile(s, "Plan3/Txt1/Orvant1Ras2.txt", JD0, recs, 130));
 
   // The plan's calculated shifts, three experiments.
-  b.dir.write("Plan3/Orvant1Ras.dat",
+  b.write("Plan3/Orvant1Ras.dat",
               "Обработанные данные расчета для плана № 3  по планете № 1\n 3 \nголовка\n"
               " 1  1000001  2000001  3000001  4000001  5000001  6000001\n"
               " 2  1000002  2000002  3000002  4000002  5000002  6000002\n"
@@ -119,7 +119,7 @@ TEST(StatisticsScript, ModelRunOfMercuryGivesTheShiftStoredInThePlanFile) {
 
   // The file: the old value of experiment 2 was shown, then the new one as stored (six decimals);
   // every other value is as it was.
-  const auto file = b.dir.read("Plan3/Orvant1Ras.dat");
+  const auto file = b.read("Plan3/Orvant1Ras.dat");
   std::vector<std::string> lines;
   std::istringstream fin(file);
   for (std::string l; std::getline(fin, l);) lines.push_back(l);

@@ -16,15 +16,9 @@
 #include <sstream>
 #include <string>
 
-namespace orvant::test {
+#include "support/files.h"
 
-// The whole file as bytes ("" when it cannot be read).
-inline std::string readAll(const std::filesystem::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream o;
-  o << f.rdbuf();
-  return o.str();
-}
+namespace orvant::test {
 
 // Standard output of `orvant-cli ARGS` (stderr to /dev/null); `status` gets the exit status.
 inline std::string cliOutput(const std::string& args, int& status) {
