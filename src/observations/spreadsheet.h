@@ -109,6 +109,11 @@ class LibreOfficeEngine final : public SpreadsheetEngine {
   SheetStatus exchange(int book, const std::vector<CellWrite>& writes,
                        const std::vector<CellRef>& reads, std::vector<CellValue>& values,
                        std::string& error) override;
+  // The evaluation as separate calls across the process boundary (a write, then a read per
+  // cell): what exchange does where soffice cannot run the batch script.
+  SheetStatus exchangeCellByCell(int book, const std::vector<CellWrite>& writes,
+                                 const std::vector<CellRef>& reads, std::vector<CellValue>& values,
+                                 std::string& error);
   // One request to the bridge, whose script runs the loop inside soffice. Where soffice cannot
   // run it (Debian's libreoffice-script-provider-python missing), one exchange per evaluation.
   SheetStatus exchangeBatch(int book, const std::vector<std::vector<CellWrite>>& writes,
@@ -130,6 +135,8 @@ class LibreOfficeEngine final : public SpreadsheetEngine {
   int processGroup() const;
 
  private:
+  SheetStatus checkAnswer(const std::vector<std::string>& answer, std::size_t fields,
+                          std::string& error);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

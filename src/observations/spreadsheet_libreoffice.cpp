@@ -355,9 +355,59 @@ SheetStatus LibreOfficeEngine::open(const std::string& path, int& book, int& she
   return SheetStatus::OpenFailed;
 }
 
+namespace {
+
+// "\t<count>" and "\t<sheet>\t<cell>" for every cell read back; false on a cell address that
+// would break the line.
+bool appendReads(std::string& line, const std::vector<CellRef>& reads) {
+  line += "\t" + std::to_string(reads.size());
+  for (const CellRef& r : reads) {
+    if (!cleanField(r.addr)) return false;
+    line += "\t" + std::to_string(r.sheet) + "\t" + r.addr;
+  }
+  return true;
+}
+
+}  // namespace
+
+// An evaluation's answer: "OK" and `fields` more; anything else of that length is a refusal, any
+// other length a broken engine (stopped, so that the next request starts a fresh one).
+SheetStatus LibreOfficeEngine::checkAnswer(const std::vector<std::string>& a, std::size_t fields,
+                                           std::string& error) {
+  if (a.empty() || a[0] != "OK") {
+    error = a.size() >= 2 ? a[1] : "no answer";
+    return SheetStatus::BadRequest;
+  }
+  if (a.size() != 1 + fields) {
+    error = "a malformed answer";
+    impl_->kill();
+    return SheetStatus::EngineFailed;
+  }
+  return SheetStatus::Ok;
+}
+
 SheetStatus LibreOfficeEngine::exchange(int book, const std::vector<CellWrite>& writes,
                                         const std::vector<CellRef>& reads,
                                         std::vector<CellValue>& values, std::string& error) {
+  if (!impl_->running()) {
+    error = "the engine is not running (the workbook is lost)";
+    return SheetStatus::EngineFailed;
+  }
+  // One evaluation is a batch of one date where soffice runs the batch script: the loop inside
+  // soffice makes one call across the process boundary instead of one per cell.
+  if (!impl_->noBatchScript && !writes.empty()) {
+    std::vector<std::vector<CellValue>> got;
+    const SheetStatus st = exchangeBatch(book, {writes}, reads, got, error);
+    if (st == SheetStatus::Ok) values = got.empty() ? std::vector<CellValue>{} : std::move(got.front());
+    return st;
+  }
+  return exchangeCellByCell(book, writes, reads, values, error);
+}
+
+SheetStatus LibreOfficeEngine::exchangeCellByCell(int book, const std::vector<CellWrite>& writes,
+                                                  const std::vector<CellRef>& reads,
+                                                  std::vector<CellValue>& values,
+                                                  std::string& error) {
   if (!impl_->running()) {
     error = "the engine is not running (the workbook is lost)";
     return SheetStatus::EngineFailed;
@@ -374,26 +424,15 @@ SheetStatus LibreOfficeEngine::exchange(int book, const std::vector<CellWrite>& 
     else
       line += "\td\t" + numberText(w.value);
   }
-  line += "\t" + std::to_string(reads.size());
-  for (const CellRef& r : reads) {
-    if (!cleanField(r.addr)) {
-      error = "bad cell";
-      return SheetStatus::BadRequest;
-    }
-    line += "\t" + std::to_string(r.sheet) + "\t" + r.addr;
+  if (!appendReads(line, reads)) {
+    error = "bad cell";
+    return SheetStatus::BadRequest;
   }
   std::vector<std::string> a;
   const SheetStatus st = impl_->request(line, a, kEvalTimeout, error);
   if (st != SheetStatus::Ok) return st;
-  if (a.empty() || a[0] != "OK") {
-    error = a.size() >= 2 ? a[1] : "no answer";
-    return SheetStatus::BadRequest;
-  }
-  if (a.size() != 1 + 2 * reads.size()) {
-    error = "a malformed answer";
-    impl_->kill();
-    return SheetStatus::EngineFailed;
-  }
+  if (const SheetStatus bad = checkAnswer(a, 2 * reads.size(), error); bad != SheetStatus::Ok)
+    return bad;
   values.assign(reads.size(), CellValue{});
   for (std::size_t i = 0; i < reads.size(); ++i) decodeValue(a[1 + 2 * i], a[2 + 2 * i], values[i]);
   return SheetStatus::Ok;
@@ -438,13 +477,9 @@ SheetStatus LibreOfficeEngine::exchangeBatch(int book,
                         : "\t" + numberText(w.value);
     }
   }
-  line += "\t" + std::to_string(reads.size());
-  for (const CellRef& r : reads) {
-    if (!cleanField(r.addr)) {
-      error = "bad cell";
-      return SheetStatus::BadRequest;
-    }
-    line += "\t" + std::to_string(r.sheet) + "\t" + r.addr;
+  if (!appendReads(line, reads)) {
+    error = "bad cell";
+    return SheetStatus::BadRequest;
   }
   std::vector<std::string> a;
   // The engine's time grows with the batch: a second per hundred evaluations is far beyond it.
@@ -455,15 +490,9 @@ SheetStatus LibreOfficeEngine::exchangeBatch(int book,
     impl_->noBatchScript = true;
     return SpreadsheetEngine::exchangeBatch(book, writes, reads, values, error);
   }
-  if (a.empty() || a[0] != "OK") {
-    error = a.size() >= 2 ? a[1] : "no answer";
-    return SheetStatus::BadRequest;
-  }
-  if (a.size() != 1 + 2 * reads.size() * writes.size()) {
-    error = "a malformed answer";
-    impl_->kill();
-    return SheetStatus::EngineFailed;
-  }
+  if (const SheetStatus bad = checkAnswer(a, 2 * reads.size() * writes.size(), error);
+      bad != SheetStatus::Ok)
+    return bad;
   std::vector<std::vector<CellValue>> all(writes.size());
   std::size_t at = 1;
   for (std::vector<CellValue>& one : all) {

@@ -148,8 +148,8 @@ TEST_F(LibreOfficeTest, EveryTableReceivesTheDateAndGivesEachObjectsCells) {
   EXPECT_TRUE(sink.messages.empty());
 }
 
-// A batch runs its loop inside the engine, and writes and reads the cells as single evaluations
-// do: every value, for every table (dense and sparse date cells, numbers, texts, an empty cell, a
+// A batch runs its loop inside the engine, and writes and reads the cells as evaluations cell by
+// cell do: every value, for every table (dense and sparse date cells, numbers, texts, an empty cell, a
 // missing sheet) and for the real Almagest, is the same to the last bit.
 TEST_F(LibreOfficeTest, BatchesGiveTheValuesOfSingleEvaluationsToTheLastBit) {
   std::vector<std::pair<std::string, std::string>> books;  // workbook, table
@@ -186,7 +186,8 @@ TEST_F(LibreOfficeTest, BatchesGiveTheValuesOfSingleEvaluationsToTheLastBit) {
     ASSERT_EQ(batch.size(), writes.size());
     for (std::size_t k = 0; k < writes.size(); ++k) {
       std::vector<CellValue> single;
-      ASSERT_EQ((*engine_)->exchange(handle, writes[k], reads, single, error), SheetStatus::Ok);
+      ASSERT_EQ((*engine_)->exchangeCellByCell(handle, writes[k], reads, single, error),
+                SheetStatus::Ok);
       ASSERT_EQ(batch[k].size(), single.size());
       for (std::size_t r = 0; r < single.size(); ++r) {
         SCOPED_TRACE(reads[r].addr);

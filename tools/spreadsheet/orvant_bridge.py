@@ -100,8 +100,8 @@ def seed_profile(profile, soffice):
 
 # The script soffice runs for BATCH (in its own Python, with the document as a local object). It
 # writes the cells exactly as EVAL does, group by group (write_groups: "data" a block's values,
-# "formula" a block's formulas with the other cells empty, "single" one cell), and reads every
-# cell with getDataArray, as EVAL reads them; so both give the same values to the last bit.
+# "formula" a block's formulas with the other cells empty, "single" one cell), and reads the cells
+# with getDataArray, as EVAL reads them; so both give the same values to the last bit.
 BATCH_SCRIPT_NAME = "orvant_batch.py"
 BATCH_SCRIPT = r"""
 def orvant_eval_batch(doc, write_groups, nw, values, read_cells):
@@ -110,8 +110,24 @@ def orvant_eval_batch(doc, write_groups, nw, values, read_cells):
     for mode, sheet, c0, r0, w, h, items in write_groups:
         block = sheets.getByIndex(sheet - 1).getCellRangeByPosition(c0, r0, c0 + w - 1, r0 + h - 1)
         groups.append((mode, block, w, h, items))
-    reads = [sheets.getByIndex(sheet - 1).getCellRangeByPosition(c, r, c, r)
-             for sheet, c, r in read_cells]
+    # The cells read on one sheet come from one block's data array when the block is small (as
+    # EVAL reads them), else one by one.
+    by_sheet = {}
+    for n, (sheet, c, r) in enumerate(read_cells):
+        by_sheet.setdefault(sheet, []).append((n, c, r))
+    reads = []
+    for sheet, items in by_sheet.items():
+        c0 = min(c for _, c, _ in items)
+        c1 = max(c for _, c, _ in items)
+        r0 = min(r for _, _, r in items)
+        r1 = max(r for _, _, r in items)
+        if (c1 - c0 + 1) * (r1 - r0 + 1) <= 256:
+            block = sheets.getByIndex(sheet - 1).getCellRangeByPosition(c0, r0, c1, r1)
+            reads.append((block, [(n, c - c0, r - r0) for n, c, r in items]))
+        else:
+            for n, c, r in items:
+                reads.append((sheets.getByIndex(sheet - 1).getCellRangeByPosition(c, r, c, r),
+                              [(n, 0, 0)]))
     out = []
     for first in range(0, len(values), nw):
         for mode, block, w, h, items in groups:
@@ -128,17 +144,21 @@ def orvant_eval_batch(doc, write_groups, nw, values, read_cells):
                 for n, c, r in items:
                     grid[r][c] = repr(values[first + n])
                 block.setFormulaArray(tuple(tuple(row) for row in grid))
-        for cell in reads:
-            value = cell.getDataArray()[0][0]
-            if isinstance(value, float):
-                out += [1, value]
-            elif value is None:
-                one = cell.getCellByPosition(0, 0)
-                out += [3, one.getString() or str(one.getError())]
-            elif value == "":
-                out += [0, ""]
-            else:
-                out += [2, value]
+        row = [None] * (2 * len(read_cells))
+        for block, items in reads:
+            data = block.getDataArray()
+            for n, c, r in items:
+                value = data[r][c]
+                if isinstance(value, float):
+                    row[2 * n], row[2 * n + 1] = 1, value
+                elif value is None:
+                    one = block.getCellByPosition(c, r)
+                    row[2 * n], row[2 * n + 1] = 3, one.getString() or str(one.getError())
+                elif value == "":
+                    row[2 * n], row[2 * n + 1] = 0, ""
+                else:
+                    row[2 * n], row[2 * n + 1] = 2, value
+        out += row
     return tuple(out)
 
 g_exportedScripts = (orvant_eval_batch,)
@@ -428,28 +448,18 @@ class Bridge:
             i += nw
         nr = int(f[i]); i += 1
         rcells = [(int(f[i + 2 * k]), f[i + 2 * k + 1]) for k in range(nr)]
-        groups = []
-        for g in self.plan_groups(sheets, wcells, True):
-            if g[0] == "single":
-                for n, rng in g[1]:
-                    addr = rng.getCellAddress()
-                    groups.append(("single", addr.Sheet + 1, addr.Column, addr.Row, 1, 1,
-                                   ((n, 0, 0),)))
-            else:
-                mode, block, items, (w, h) = g
-                addr = block.getRangeAddress()
-                groups.append((mode, addr.Sheet + 1, addr.StartColumn, addr.StartRow, w, h,
-                               tuple(items)))
-        present = [k for k, (sheet, _) in enumerate(rcells) if 1 <= sheet <= len(sheets)]
-        reads = tuple((sheet, c, r) for sheet, (c, r) in
-                      ((rcells[k][0], cell_position(rcells[k][1])) for k in present))
+        plans = self.plans.setdefault(book, {})
+        key = ("BATCH", tuple(wcells), tuple(rcells))
+        if key not in plans:
+            plans[key] = self.batch_plan(sheets, wcells, rcells)
+        groups, present, reads = plans[key]
         result = ()
         if nd > 0 and present:
             result = self.batch_script_object().invoke(
-                (doc, tuple(groups), nw, tuple(values), reads), (), ())[0]
+                (doc, groups, nw, tuple(values), reads), (), ())[0]
         elif nd > 0:
             # Nothing to read: the cells are still written, as EVAL writes them.
-            self.batch_script_object().invoke((doc, tuple(groups), nw, tuple(values), ()), (), ())
+            self.batch_script_object().invoke((doc, groups, nw, tuple(values), ()), (), ())
         if len(result) != 2 * nd * len(present):
             raise ValueError("the batch script answered %d values" % len(result))
         out = ["OK"]
@@ -471,6 +481,26 @@ class Bridge:
                 else:
                     out += ["X", ""]
         reply(*out)
+
+    def batch_plan(self, sheets, wcells, rcells):
+        """The write groups of a batch (positions, for the script), the read cells on existing
+        sheets and their positions; made once per workbook and list of cells."""
+        groups = []
+        for g in self.plan_groups(sheets, wcells, True):
+            if g[0] == "single":
+                for n, rng in g[1]:
+                    addr = rng.getCellAddress()
+                    groups.append(("single", addr.Sheet + 1, addr.Column, addr.Row, 1, 1,
+                                   ((n, 0, 0),)))
+            else:
+                mode, block, items, (w, h) = g
+                addr = block.getRangeAddress()
+                groups.append((mode, addr.Sheet + 1, addr.StartColumn, addr.StartRow, w, h,
+                               tuple(items)))
+        present = [k for k, (sheet, _) in enumerate(rcells) if 1 <= sheet <= len(sheets)]
+        reads = tuple((sheet, c, r) for sheet, (c, r) in
+                      ((rcells[k][0], cell_position(rcells[k][1])) for k in present))
+        return tuple(groups), present, reads
 
     def do_close(self, book):
         entry = self.books.pop(book, None)
