@@ -39,6 +39,12 @@ TEST(OrbitCheckScreen, MercuryClosesItsOrbitAndStopsOnRequest) {
   EXPECT_EQ(s.X[0], sunX);
   EXPECT_EQ(s.X[1], mercuryX);
   EXPECT_EQ(s.VY[1], mercuryVY);
+  // At the screen's first scale (Neptune's orbit) Mercury would be a dot: the check's picture
+  // takes a scale that shows its orbit, and the bar shows it.
+  const double r = std::hypot(s.X[1] - s.X[0], s.Y[1] - s.Y[0]);
+  EXPECT_GE(r / s.Mx1, 1);
+  EXPECT_LE(r / s.Mx1, 9);
+  EXPECT_EQ(s.Mx1, f.position("scale") * InitialDataScreen::kScaleStep);
   const double a = s.R0sr[1];
   const double T = 2 * M_PI * std::sqrt(a * a * a / (s.gamma * s.m[0])) / 86400;
   b.desk.limitDisplays(150);

@@ -10,7 +10,7 @@
 #include "initial/screens/initial_data_screen.h"
 #include "model/state.h"
 #include "observations/screens/observation_screen.h"
-#include "reduction_bench.h"
+#include "observation_records.h"
 #include "ui/form.h"
 #include "ui/memory_form.h"
 #include "ui/workbench.h"
@@ -181,6 +181,31 @@ TEST(ObservationScreenTest, RunShowsCountsRowsProgressAndPictures) {
   f.type("MdR", "x");
   f.press("stat");
   EXPECT_EQ(b.last(), "Введите правильно масштаб");
+}
+
+// A table's residuals are of degrees: its first scale shows them, an observatory's arcseconds
+// come back with an observatory, a typed scale stays; the axes carry the scales' values.
+TEST(ObservationScreenTest, ResidualScaleFollowsTheSourceAndTheAxesShowValues) {
+  Bench b;
+  ui::Form& f = b.form();
+  auto& resid = static_cast<ui::MemoryForm&>(f).memoryCanvas("resid");
+  const auto labelled = [&resid](const std::string& text) {
+    for (const auto& s : resid.shapes())
+      if (s.type == ui::Shape::Type::Text && s.text == text) return true;
+    return false;
+  };
+  EXPECT_EQ(f.text("MdAlfa"), "100");
+  f.choose("tab", 1);  // the workbook is missing: the choice says so, the scale follows anyway
+  EXPECT_EQ(f.text("MdAlfa"), "3600");
+  EXPECT_TRUE(labelled("+7200″"));
+  b.chooseGren();
+  EXPECT_EQ(f.text("MdAlfa"), "100");
+  EXPECT_TRUE(labelled("+200″"));
+  EXPECT_TRUE(labelled("50 тыс. км"));
+  f.type("MdAlfa", "500");
+  f.choose("kind", 0);
+  f.choose("tab", 1);
+  EXPECT_EQ(f.text("MdAlfa"), "500");
 }
 
 // What "Начать" reads from: the object, the file number and the "иная Obs" code as they stand

@@ -49,8 +49,6 @@ constexpr NavButton kNavigation[] = {
 };
 constexpr int kModellingScreen = 2;
 
-// Scroll bar of the drawing scale: Mx1 = position * 10^8 m per unit of the picture.
-constexpr double kScaleStep = 1e8;
 constexpr int kScaleMin = 1, kScaleMax = 30000, kScaleStart = 3000;  // 3000: Mx1 = 3e11 m
 
 // The picture shows the region (-10, 12) .. (10, -10) in units of Mx1.

@@ -34,6 +34,8 @@ class InitialDataScreen : public ui::Screen {
   void activated() override;
 
   // Ids other screens and tests use.
+  // Scroll bar of the drawing scale: Mx1 = position * 10^8 m per unit of the picture.
+  static constexpr double kScaleStep = 1e8;
   static constexpr const char* kView = "view";        // 0 parameters, 1 initial data
   static constexpr const char* kRefresh = "refresh";  // hidden: redraws the initial-data view
   static constexpr int kInitialView = 1;
@@ -82,6 +84,8 @@ class InitialDataScreen : public ui::Screen {
   void showCheckPerihelion();
   void showCheckDisplay();
   void drawCheck();
+  void fitCheckScale(double distance);  // m between the centre and the traced body
+
   OrbitCheck check_;
   std::optional<OrbitCheckSlots> keepPair_;  // while the check's loop runs
   bool checkReady_ = false;    // a check was set up and can be continued

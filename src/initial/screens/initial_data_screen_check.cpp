@@ -145,6 +145,7 @@ void InitialDataScreen::checkStart() {
     f.setText(id, "");
   const double V0 = s.V0sr[static_cast<std::size_t>(n)];
   if (V0 > 0) f.setNumber("T2pi", 2 * s.Pi * s.R0sr[n] / V0 / 86400, 6);
+  fitCheckScale(std::hypot(u.body[0] - u.centre[0], u.body[1] - u.centre[1]));
   drawPicture();
   drawCheck();
   s.kStop = 0;
@@ -234,6 +235,17 @@ void InitialDataScreen::showCheckDisplay() {
   f.setNumber("chkAlfa", k.Dolg, 6);
   f.setNumber("chkdT", k.t / s.sekG, 2);
   f.setNumber("chkdEsys", percentChange(k.E, k.E0), 12);
+}
+
+// The check's first picture shows the traced orbit: when the body lies within 1 unit of the
+// centre or beyond 9 (the picture reaches 10 units on each side) at the bar's scale, the bar takes
+// the scale that puts it at 5 units, leaving room for the aphelion of an eccentric orbit.
+void InitialDataScreen::fitCheckScale(double distance) {
+  const double Mx1 = state().Mx1;
+  if (!(distance > 0) || !std::isfinite(distance)) return;
+  if (Mx1 > 0 && distance / Mx1 >= 1 && distance / Mx1 <= 9) return;
+  form().setPosition("scale", static_cast<int>(std::lround(std::min(distance / 5 / kScaleStep, 1e9))));
+  applyScale();
 }
 
 // The centre and the body where they are now (units of the drawing scale Mx1), and the centre of

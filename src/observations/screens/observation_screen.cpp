@@ -42,6 +42,15 @@ const std::vector<std::string> kRowCaptions = {
 
 ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
     : Screen(s, wb, "Обработка первичных данных наблюдений"), run_(s) {
+  declareSourceAndDate();
+  declareTheoryColumn();
+  declareResultColumn();
+  declarePictures();
+  hidden("dmyHidden", [this] { dmyToJd(); });
+  declarePlanControls();
+}
+
+void ObservationScreen::declareSourceAndDate() {
   // ---- the source and the date (the left-hand column: the first things to set) ----
   group("c0", "").at(0, 0);
   group("gSrc", "Источник").in("c0").at(0, 0);
@@ -82,7 +91,9 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
       .tip("Вернуть начальную дату последнего расчёта");
   field("StepTab", "шаг Tab, дни", "1,28").in("gDate").at(5, 0).chars(5);
   field("ETUT", "ET- UT", "").in("gDate").at(5, 3).span(1, 2).chars(9).locked();
+}
 
+void ObservationScreen::declareTheoryColumn() {
   // ---- column 1: theories, reduction, observer, criterion ----
   group("c1", "").at(0, 1);
   group("gTheory", "Теории").in("c1").at(0, 0);
@@ -129,7 +140,9 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("kW", "", "").in("gCrit").at(3, 1).chars(9).locked();
   check("files", "++File Bad, Good №").in("gCrit").at(4, 0);
   field("GoodNo", "", "41").in("gCrit").at(4, 1).chars(4);
+}
 
+void ObservationScreen::declareResultColumn() {
   // ---- column 2: results and commands ----
   group("c2", "").at(0, 2);
   group("gRes", "Результаты").in("c2").at(0, 0);
@@ -171,7 +184,9 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
       .tip("Закрыть файл обсерватории и книгу таблицы и закрыть экран");
   button("exit", "Выход", [this] { workbench().quit(); }).in("gCmd").at(4, 1)
       .tip("Завершить программу");
+}
 
+void ObservationScreen::declarePictures() {
   // ---- pictures and what they show (the right-hand column: on a small display the window
   // scrolls to them; the source, the theories, the results and the commands stay in view) ----
   group("gDraw", "").at(0, 3);
@@ -199,11 +214,8 @@ ObservationScreen::ObservationScreen(State& s, ui::Workbench& wb)
   field("dY", "dY, см", "0").in("gPic").at(5, 2).chars(4);
   field("MT", "МТ, лет/см", "1").in("gPic").at(6, 0).chars(4);
   field("MAlfa", "MAlfa, град/см", "90").in("gPic").at(6, 2).chars(4);
-  field("MdAlfa", "MdAlfa, угл.сек/см", "100").in("gPic").at(7, 0).chars(4);
+  field("MdAlfa", "MdAlfa, угл.сек/см", screenNumber(kObsResidualScale)).in("gPic").at(7, 0).chars(4);
   field("MdR", "MdR,тыс.км/см", "50").in("gPic").at(7, 2).chars(4);
-
-  hidden("dmyHidden", [this] { dmyToJd(); });
-  declarePlanControls();
 }
 
 void ObservationScreen::opened() {
@@ -320,6 +332,16 @@ void ObservationScreen::tableChosen() {
   const bool ok = SelectTab(state(), scr, k);
   showSourceScreen(scr);
   (void)ok;  // a failure was shown; the fields keep what the choice set before it
+  residualScaleFor(true);
+}
+
+// A table's residuals are of degrees, an observatory's of arcseconds: the residual scale left at
+// one source's first value takes the other's, and the pictures of the old source are cleared.
+void ObservationScreen::residualScaleFor(bool table) {
+  const auto scale = form().number("MdAlfa");
+  if (scale && *scale == (table ? kObsResidualScale : kTabResidualScale))
+    form().setNumber("MdAlfa", table ? kTabResidualScale : kObsResidualScale, 0);
+  clearPictures();
 }
 
 void ObservationScreen::observatoryChosen() {
@@ -329,6 +351,7 @@ void ObservationScreen::observatoryChosen() {
   const bool ok = SelectObs(state(), scr, k);
   showSourceScreen(scr);
   (void)ok;
+  residualScaleFor(false);
 }
 
 // ---- the boxes ----

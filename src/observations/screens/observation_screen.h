@@ -45,6 +45,14 @@ class ObservationScreen : public ui::Screen, private ReductionObserver {
   PlanLink planLink();
 
  private:
+  // The first residual scales (MdAlfa, ″/cm) of an observatory's and of a table's series.
+  static constexpr double kObsResidualScale = 100, kTabResidualScale = 3600;
+  void residualScaleFor(bool table);
+  // The controls, declared by the constructor group by group.
+  void declareSourceAndDate();
+  void declareTheoryColumn();
+  void declareResultColumn();
+  void declarePictures();
   // ---- the source (observation_screen.cpp) ----
   void kindChosen();
   void tableChosen();

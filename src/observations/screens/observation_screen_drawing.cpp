@@ -40,6 +40,22 @@ void ObservationScreen::drawAxes() {
   c.line(0, -2, 0, 8, ui::kGray);
   c.text(0.1, 5.2, "dL, dB", ui::kGray);
   c.text(0.1, 1.8 + dY, "dR", ui::kGray);
+  // The values of the axes at the scales of the boxes: dL, dB two centimetres either side of
+  // their line, dR one centimetre above its own, and the years along the time axis.
+  const auto value = [this](const char* id, double cm) {
+    const double v = num(id);
+    return std::isfinite(v) ? screenNumber(v * cm) : std::string("?");
+  };
+  c.line(-0.15, 6 + dY, 0.15, 6 + dY, ui::kGray);
+  c.line(-0.15, 2 + dY, 0.15, 2 + dY, ui::kGray);
+  c.text(0.2, 6.2 + dY, "+" + value("MdAlfa", 2) + "″", ui::kGray);
+  c.text(0.2, 2.2 + dY, "-" + value("MdAlfa", 2) + "″", ui::kGray);
+  c.line(8.4, 1 + dY, 8.6, 1 + dY, ui::kGray);
+  c.text(6.4, 1.2 + dY, value("MdR", 1) + " тыс. км", ui::kGray);
+  for (int cm = 2; cm <= 8; cm += 2) {
+    c.line(cm, dY - 0.1, cm, dY + 0.1, ui::kGray);
+    c.text(cm - 0.3, dY - 0.25, value("MT", cm) + " г.", ui::kGray);
+  }
   for (const char* id : {"dLpl", "dBpl"}) {
     ui::Canvas& d = form().canvas(id);
     d.setView(-11, 10, 11, -11);
