@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
     answerBoxes(boxes);
     runner = std::make_unique<orvant::ui::ScriptRunner>(workbench, desk, std::cout);
     runner->setDisplayLimiter([](long limit) { orvant::ui::QtForm::limitDisplays(limit); });
+    runner->setBeforePress([] { QCoreApplication::processEvents(); });
     QTimer::singleShot(0, [&] {
       std::ifstream in(script, std::ios::binary);
       if (!in) {

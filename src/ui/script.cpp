@@ -249,6 +249,7 @@ void ScriptRunner::pressButton(const std::vector<std::string>& w) {
   const long limit = w.size() == 5 ? needInt(w[4], "--max-displays") : -1;
   desk_.limitDisplays(limit);
   if (limiter_) limiter_(limit);
+  if (beforePress_) beforePress_();
   const auto began = std::chrono::steady_clock::now();
   const bool ok = s.form().press(c.id);
   if (timed_)

@@ -71,6 +71,9 @@ class ScriptRunner {
   // Also told the display limit of every `press` (-1 after it): forms other than the desk's
   // (the window's, `orvant --script`) apply it themselves.
   void setDisplayLimiter(std::function<void(long)> limiter) { limiter_ = std::move(limiter); }
+  // Run before every `press`, outside its timing: the window brings itself up to date there, as
+  // a user's window is when they press (the commands before it left their changes pending).
+  void setBeforePress(std::function<void()> before) { beforePress_ = std::move(before); }
 
  private:
   Screen& openScreen(const std::string& word);
@@ -83,6 +86,7 @@ class ScriptRunner {
   MemoryDesk& desk_;
   std::ostream& out_;
   std::function<void(long)> limiter_;
+  std::function<void()> beforePress_;
   bool timed_ = false;
 };
 

@@ -580,10 +580,11 @@ void QtForm::pumpEvents() {
       armLoop();
     }
   }
-  // The first display point of a loop handles what is pending at once (a "Остановить" pressed as
-  // the loop started is seen there); after it, at most kFramesPerSecond frames a second, and
-  // frames take at most a third of the loop's time (a frame is expected to cost what the last
-  // one did).
+  // The first display point of a loop handles the input that is pending at once (a
+  // "Остановить" pressed as the loop started is seen there) but paints nothing: what the command
+  // changed before its loop is painted at the next frame. After it, at most kFramesPerSecond
+  // frames a second, and frames take at most a third of the loop's time (a frame is expected to
+  // cost what the last one did).
   if (!begins && (d.sinceFrame.elapsed() < 1000 / kFramesPerSecond ||
                   3 * (d.framesMs + d.lastFrameMs) > d.loopClock.elapsed()))
     return;
@@ -591,7 +592,18 @@ void QtForm::pumpEvents() {
   frame.start();
   d.inFrame = true;
   applyAll();
-  QCoreApplication::processEvents();
+  if (begins) {
+    std::vector<QWidget*> held;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible() && w->updatesEnabled()) {
+        w->setUpdatesEnabled(false);
+        held.push_back(w);
+      }
+    QCoreApplication::processEvents();
+    for (QWidget* w : held) w->setUpdatesEnabled(true);  // repainted at the next frame
+  } else {
+    QCoreApplication::processEvents();
+  }
   d.inFrame = false;
   // The first frame ran before the loop was marked: mark it now, so that what the loop writes
   // after its first display point waits for the next frame.
