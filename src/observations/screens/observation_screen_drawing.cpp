@@ -40,16 +40,16 @@ void ObservationScreen::drawAxes() {
   c.line(0, -2, 0, 8, ui::kGray);
   c.text(0.1, 5.2, "dL, dB", ui::kGray);
   c.text(0.1, 1.8 + dY, "dR", ui::kGray);
-  // The values of the axes at the scales of the boxes: dL, dB two centimetres either side of
-  // their line, dR one centimetre above its own, and the years along the time axis.
+  // The values of the axes at the scales of the boxes: dL, dB a centimetre either side of their
+  // line, dR one centimetre above its own, and the years along the time axis.
   const auto value = [this](const char* id, double cm) {
     const double v = num(id);
     return std::isfinite(v) ? screenNumber(v * cm) : std::string("?");
   };
-  c.line(-0.15, 6 + dY, 0.15, 6 + dY, ui::kGray);
-  c.line(-0.15, 2 + dY, 0.15, 2 + dY, ui::kGray);
-  c.text(0.2, 6.2 + dY, "+" + value("MdAlfa", 2) + "″", ui::kGray);
-  c.text(0.2, 2.2 + dY, "-" + value("MdAlfa", 2) + "″", ui::kGray);
+  c.line(-0.15, 5 + dY, 0.15, 5 + dY, ui::kGray);
+  c.line(-0.15, 3 + dY, 0.15, 3 + dY, ui::kGray);
+  c.text(1.6, 5.2 + dY, "+" + value("MdAlfa", 1) + "″", ui::kGray);
+  c.text(0.2, 3.2 + dY, "-" + value("MdAlfa", 1) + "″", ui::kGray);
   c.line(8.4, 1 + dY, 8.6, 1 + dY, ui::kGray);
   c.text(6.4, 1.2 + dY, value("MdR", 1) + " тыс. км", ui::kGray);
   for (int cm = 2; cm <= 8; cm += 2) {

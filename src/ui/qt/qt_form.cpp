@@ -221,7 +221,12 @@ void QtForm::buildPicture(const Control& c, Item& it) {
   area->setMinimumSize(
       static_cast<int>(std::min(c.widthCm, kFrameWidthCm) * Canvas::kPixelsPerCm) + 4,
       static_cast<int>(std::min(c.heightCm, kFrameHeightCm) * Canvas::kPixelsPerCm) + 4);
+  // The frame holds the picture and no more: a column wider than the picture leaves its room
+  // beside the frame, not as an empty band inside it.
+  area->setMaximumSize(static_cast<int>(c.widthCm * Canvas::kPixelsPerCm) + 4,
+                       static_cast<int>(c.heightCm * Canvas::kPixelsPerCm) + 4);
   it.frame = new QGroupBox(qs(c.caption));
+  it.frame->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
   auto* v = new QVBoxLayout(it.frame);
   v->setContentsMargins(2, 2, 2, 2);
   v->addWidget(area);
@@ -609,7 +614,16 @@ void QtForm::pumpEvents() {
   // after its first display point waits for the next frame.
   if (begins) armLoop();
   d.lastFrameMs = frame.elapsed();
-  d.framesMs += d.lastFrameMs;
+  if (d.lastFrameMs > kUserPauseMs) {
+    // The frame waited for the user (a message box a command raised, a dialog): that time was
+    // neither the loop's nor the frame's, and counted as frame time it would hold the next frames
+    // back for three times as long. The loop's accounts start again.
+    d.loopClock.start();
+    d.framesMs = 0;
+    d.lastFrameMs = 0;
+  } else {
+    d.framesMs += d.lastFrameMs;
+  }
   d.sinceFrame.start();
 }
 

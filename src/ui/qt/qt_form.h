@@ -70,6 +70,8 @@ class QtForm : public Form {
   QScrollArea* scrollArea() const { return scroll_; }
 
   static constexpr int kFramesPerSecond = 30;
+  // A frame longer than this waited for the user (a message box raised within it).
+  static constexpr int kUserPauseMs = 1000;
   // Display points counted from now (all windows); after `limit` of them the running loop gets
   // kStop = 1, as `press ... --max-displays` does headless (`orvant --script`). Negative: none.
   static void limitDisplays(long limit);
