@@ -47,11 +47,11 @@ bool parseInt(std::string_view t, int& v) {
 // (JPLnr = 0, an empty span), so that JPLstate refuses to evaluate a half-read record.
 bool readRecord(State& s) {
   int number = 0;
-  if (s.JPLfile && s.JPLfile->readRecord(number, s.JPLcoef.data()) && number >= 1 &&
+  if (s.jpl.file && s.jpl.file->readRecord(number, s.jpl.coef.data()) && number >= 1 &&
       number <= 32767) {
     s.JPLnr = static_cast<int16>(number);
-    s.JDrec0 = s.JPLcoef[1];
-    s.JDrec1 = s.JPLcoef[2];
+    s.JDrec0 = s.jpl.coef[1];
+    s.JDrec1 = s.jpl.coef[2];
     return true;
   }
   s.JPLnr = 0;
@@ -60,8 +60,8 @@ bool readRecord(State& s) {
 }
 
 bool openBlock(State& s) {
-  if (!s.JPLfile) s.JPLfile = std::make_shared<JplFile>();
-  if (!s.JPLfile->open(JPLpath(s, s.JPLyear))) return false;
+  if (!s.jpl.file) s.jpl.file = std::make_shared<JplFile>();
+  if (!s.jpl.file->open(JPLpath(s, s.JPLyear))) return false;
   s.JPLisOpen = 10;
   return true;
 }
@@ -139,7 +139,7 @@ int JPLlastOf(int year) {
 }
 
 void JPLclose(State& s) {
-  if (s.JPLfile) s.JPLfile->close();
+  if (s.jpl.file) s.jpl.file->close();
   s.JPLisOpen = 0;
 }
 
@@ -197,8 +197,8 @@ bool JPLstate(State& s, int k) {
   const int S = static_cast<int>(std::lround(kJplRecordDays / L));
   for (int i = 1; i <= S; ++i) {
     for (int c = 1; c <= 3; ++c)
-      for (int j = 1; j <= n; ++j) s.JPLcheb[i][j][c] = s.JPLcoef[p++];
-    s.JPLt0[i] = s.JDrec0 + (i - 1) * L;
+      for (int j = 1; j <= n; ++j) s.jpl.cheb[i][j][c] = s.jpl.coef[p++];
+    s.jpl.t0[i] = s.JDrec0 + (i - 1) * L;
   }
 
   // Sub-interval and normalised time -1..+1 within it. The index is checked as a real number
@@ -207,7 +207,7 @@ bool JPLstate(State& s, int k) {
   const double q = std::trunc((s.JDjpl - s.JDrec0) / L);
   if (!(q >= 0 && q < S)) return failed();
   const int i = static_cast<int>(q) + 1;
-  const double x = 2 * (s.JDjpl - s.JPLt0[i]) / L - 1;
+  const double x = 2 * (s.JDjpl - s.jpl.t0[i]) / L - 1;
 
   // Chebyshev polynomials T_m(x) = T_(m-1) of degree m-1, and U_m for the derivative:
   // d/dx T_m = (m-1) U_(m-1), U of the second kind.
@@ -222,8 +222,8 @@ bool JPLstate(State& s, int k) {
   }
   double P[4] = {0, 0, 0, 0}, V[4] = {0, 0, 0, 0};
   for (int c = 1; c <= 3; ++c) {
-    for (int m = 1; m <= n; ++m) P[c] += s.JPLcheb[i][m][c] * T[m];
-    for (int m = 2; m <= n; ++m) V[c] += (m - 1) * s.JPLcheb[i][m][c] * U[m - 1];
+    for (int m = 1; m <= n; ++m) P[c] += s.jpl.cheb[i][m][c] * T[m];
+    for (int m = 2; m <= n; ++m) V[c] += (m - 1) * s.jpl.cheb[i][m][c] * U[m - 1];
   }
   for (int c = 1; c <= 3; ++c)
     if (!std::isfinite(P[c]) || !std::isfinite(V[c])) return failed();

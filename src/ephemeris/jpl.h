@@ -8,9 +8,10 @@
 // the Moon about the Earth. Every block after 1600 begins with a copy of the last record of the
 // block before it.
 //
-// The reader keeps its context in the shared State (JDjpl, JPLyear, JPLlast, JPLnr, JPLisOpen,
-// JPLfile, JPLcoef, JDrec0, JDrec1, JPLcheb, JPLt0), so that the open block stays open across the
-// steps of a run:
+// The reader keeps its position in the shared State (JDjpl, JPLyear, JPLlast, JPLnr, JPLisOpen,
+// JDrec0, JDrec1) and its buffers in the reader context State::jpl (the open file, the record's
+// coefficients JPLcoef, the body's JPLcheb and JPLt0), so that the open block stays open across
+// the steps of a run:
 //   JPLopen   picks the block for State::JD, opens it and reads forward to the record covering it;
 //   JPLstate  evaluates one body from the current record into X, Y, Z (m), VX, VY, VZ (m/s) of
 //             State, rotated to the ecliptic of J2000 with State::Eps0;

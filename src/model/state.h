@@ -165,18 +165,22 @@ struct State {
   std::array<Darr<17>, 16> Rij{};
 
   // ---- ephemeris: the JPL DE405 reader (JPLopen, JPLstate, JPLnext) ----
-  // The open block stays open across the steps of a run; JPLcoef holds the current 32-day record.
+  // The open block stays open across the steps of a run; the reader's context holds the current
+  // 32-day record and the coefficients of the body being evaluated.
   double JDjpl = 0;                  // Julian date at which the bodies are evaluated
   int32 JPLyear = 0;                 // first year of the open block
   int16 JPLlast = 0;                 // number of the last record of the open block (229 or 230)
-  int16 JPLnr = 0;                   // number of the record held in JPLcoef, 0 when none
+  int16 JPLnr = 0;                   // number of the record held in the context, 0 when none
   int16 JPLisOpen = 0;               // 10 while a block is open, 0 otherwise
-  std::shared_ptr<JplFile> JPLfile;  // the open block file
-  Darr<1021> JPLcoef{};              // numbers 1..1020 of the current record
   double JDrec0 = 0, JDrec1 = 0;     // begin and end of the current record
-  // Coefficients of the body being evaluated: [sub-interval 1..8][degree 1..15][component 1..3].
-  std::array<std::array<Darr<4>, 16>, 9> JPLcheb{};
-  Darr<9> JPLt0{};                   // begin of each sub-interval 1..8 of that body
+  struct JplReaderContext {
+    std::shared_ptr<JplFile> file;   // the open block file
+    Darr<1021> coef{};               // numbers 1..1020 of the current record
+    // Coefficients of the body being evaluated: [sub-interval 1..8][degree 1..15][component 1..3].
+    std::array<std::array<Darr<4>, 16>, 9> cheb{};
+    Darr<9> t0{};                    // begin of each sub-interval 1..8 of that body
+  };
+  JplReaderContext jpl;              // only the reader (ephemeris/jpl.cpp) uses it
 
   // ---- ephemeris: periodic perturbations (screens 21, 22; ephemeris/perturbations.h) ----
   // dLdB: the Moon's coefficients, degrees, entries 0..29 (1..16 and 25..28 used, the rest 0).

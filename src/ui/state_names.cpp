@@ -56,6 +56,15 @@ Entry entry(const char* name, T State::*member) {
                }};
 }
 
+// A member of a context held by State (the DE405 reader's), under its historical name.
+template <class T, class C>
+Entry entry(const char* name, C State::*context, T C::*member) {
+  return Entry{name, bounds<T>(),
+               [context, member, n = std::string(name)](const State& s, std::span<const long> i) {
+                 return valueAt(s.*context.*member, i, n);
+               }};
+}
+
 #define ORVANT_STATE(member) entry(#member, &State::member)
 
 // The numeric members of State that scripts can read. Add one line per new member.
@@ -99,8 +108,10 @@ const std::vector<Entry>& table() {
       ORVANT_STATE(Hgor), ORVANT_STATE(Agor), ORVANT_STATE(Pmat), ORVANT_STATE(Rij),
       // ephemeris: the DE405 reader
       ORVANT_STATE(JDjpl), ORVANT_STATE(JPLyear), ORVANT_STATE(JPLlast), ORVANT_STATE(JPLnr),
-      ORVANT_STATE(JPLisOpen), ORVANT_STATE(JPLcoef), ORVANT_STATE(JDrec0), ORVANT_STATE(JDrec1),
-      ORVANT_STATE(JPLcheb), ORVANT_STATE(JPLt0),
+      ORVANT_STATE(JPLisOpen), ORVANT_STATE(JDrec0), ORVANT_STATE(JDrec1),
+      entry("JPLcoef", &State::jpl, &State::JplReaderContext::coef),
+      entry("JPLcheb", &State::jpl, &State::JplReaderContext::cheb),
+      entry("JPLt0", &State::jpl, &State::JplReaderContext::t0),
       // ephemeris: the periodic perturbations of screens 21 and 22
       ORVANT_STATE(dLdB), ORVANT_STATE(PertDL), ORVANT_STATE(Ipl21), ORVANT_STATE(Ipl22),
       // statistics: secular shifts

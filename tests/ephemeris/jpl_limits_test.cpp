@@ -10,7 +10,7 @@ namespace {
 TEST(JplLimits, AbsurdRecordDatesAreARefusalNotAnIndex) {
   State s;
   s.JPLnr = 1;
-  for (double& c : s.JPLcoef) c = 0;
+  for (double& c : s.jpl.coef) c = 0;
   // The date lies inside the record's span, but 1e300 days from its start.
   s.JDrec0 = -1e300;
   s.JDrec1 = 1e300;

@@ -122,8 +122,8 @@ TEST_F(JplRealTest, J2000SelectsSecondRecordOfBlock2000) {
   EXPECT_EQ(s_.JPLnr, 2);  // record 1 repeats the last record of block 1980
   EXPECT_EQ(s_.JDrec0, 2451536.5);
   EXPECT_EQ(s_.JDrec1, 2451568.5);
-  EXPECT_EQ(s_.JPLcoef[1], 2451536.5);
-  EXPECT_EQ(s_.JPLcoef[2], 2451568.5);
+  EXPECT_EQ(s_.jpl.coef[1], 2451536.5);
+  EXPECT_EQ(s_.jpl.coef[2], 2451568.5);
 }
 
 TEST_F(JplRealTest, RecordAndBlockBoundaries) {
@@ -349,8 +349,8 @@ TEST(JplSynthetic, EverySubIntervalOfEveryBody) {
   }
   s.JDjpl = 2305424.5 + 31.9;
   ASSERT_TRUE(JPLstate(s, 11));
-  EXPECT_EQ(s.JPLt0[8], 2305424.5 + 28);
-  EXPECT_EQ(s.JPLcheb[8][1][1], r1[441 + 7 * 3 * 13]);
+  EXPECT_EQ(s.jpl.t0[8], 2305424.5 + 28);
+  EXPECT_EQ(s.jpl.cheb[8][1][1], r1[441 + 7 * 3 * 13]);
   JPLclose(s);
 }
 
