@@ -20,27 +20,14 @@
 #include "observations/reduction.h"
 #include "observations/sources.h"
 #include "observations/spreadsheet.h"
+#include "observations/observation_records.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace orvant;
 
-std::string recordLine(int year, int month, int day, int hour, double raDeg, double decDeg) {
-  static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const long long ra = std::llround(raDeg / 15 * 3600 * 1e5);
-  const long long dec = std::llround(std::fabs(decDeg) * 3600 * 1e4);
-  char buf[160];
-  std::snprintf(buf, sizeof buf,
-                "%-10s%4d %2d %3s %c%02d %02d %02d %04d%6s%c%02lld %02lld %02lld %05lld%11s%c%02lld "
-                "%02lld %02lld %04lld",
-                "GREN", year, day, months[month - 1], ' ', hour, 0, 0, 0, "", ' ',
-                ra / 360000000, ra / 6000000 % 60, ra / 100000 % 60, ra % 100000, "",
-                decDeg < 0 ? '-' : '+', dec / 36000000, dec / 600000 % 60, dec / 10000 % 60,
-                dec % 10000);
-  return buf;
-}
+using test::recordLine;
 
 fs::path benchDir() {
   const fs::path d = fs::temp_directory_path() / "orvant_bench_reduction";

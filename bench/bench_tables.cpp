@@ -79,61 +79,63 @@ void BM_FirstEvaluation(benchmark::State& st) {
 }
 BENCHMARK(BM_FirstEvaluation)->Iterations(3)->Unit(benchmark::kSecond)->UseRealTime();
 
-void BM_ThirtyYearRun(benchmark::State& st) {
+// The 30-year series of both benchmarks: the prepared Almagest opened for `object`, a date every
+// 1.28 days, and the counters in milliseconds per evaluation.
+constexpr double kSeriesStep = 1.28;
+constexpr int kSeriesSteps = static_cast<int>(30 * 365.25 / kSeriesStep);
+
+bool openAlmagest(benchmark::State& st, State& s, SourceScreen& scr, int object) {
   const Prepared& p = prepared();
-  if (p.dir.empty()) return st.SkipWithError(("no LibreOffice: " + p.error).c_str());
-  const int object = static_cast<int>(st.range(0));
-  State s;
+  if (p.dir.empty()) return st.SkipWithError(("no LibreOffice: " + p.error).c_str()), false;
   s.workDir = p.dir.string();
   s.TabEngine = std::make_shared<LibreOfficeEngine>();
-  SourceScreen scr;
   scr.objectNo = object;
-  if (!SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str());
-  const double step = 1.28;
-  const int steps = static_cast<int>(30 * 365.25 / step);
+  if (!SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str()), false;
+  return true;
+}
+
+// The table date of the series at UT date jd, as screen 10's loop sets it.
+void seriesDate(State& s, double jd) {
+  DateFromJD(s, jd);
+  s.YearNab = s.Year;
+  s.MonthNab = s.Month;
+  s.DayNab = s.Day;
+  s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
+  s.JD = jd;
+}
+
+void seriesCounters(benchmark::State& st) {
+  st.counters["evaluations"] = kSeriesSteps;
+  // Shown as seconds per 1000 evaluations, that is milliseconds per evaluation.
+  st.counters["per_1000_evaluations"] = benchmark::Counter(
+      static_cast<double>(kSeriesSteps) * 1e-3,
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_ThirtyYearRun(benchmark::State& st) {
+  const int object = static_cast<int>(st.range(0));
+  State s;
+  SourceScreen scr;
+  if (!openAlmagest(st, s, scr, object)) return;
   for (auto _ : st) {
     double jd = s.JDep;
-    for (int i = 0; i < steps; ++i) {
-      jd += step;
-      DateFromJD(s, jd);
-      s.YearNab = s.Year;
-      s.MonthNab = s.Month;
-      s.DayNab = s.Day;
-      s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
-      s.JD = jd;
+    for (int i = 0; i < kSeriesSteps; ++i) {
+      jd += kSeriesStep;
+      seriesDate(s, jd);
       if (!TabEval(s)) return st.SkipWithError(s.lastMessage.c_str());
       benchmark::DoNotOptimize(s.Lk[object]);
     }
   }
-  st.counters["evaluations"] = steps;
-  // Shown as seconds per 1000 evaluations, that is milliseconds per evaluation.
-  st.counters["per_1000_evaluations"] = benchmark::Counter(
-      static_cast<double>(steps) * 1e-3, benchmark::Counter::kIsIterationInvariantRate |
-                                             benchmark::Counter::kInvert);
+  seriesCounters(st);
 }
 BENCHMARK(BM_ThirtyYearRun)->Arg(0)->Arg(11)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 void BM_ThirtyYearBatch(benchmark::State& st) {
-  const Prepared& p = prepared();
-  if (p.dir.empty()) return st.SkipWithError(("no LibreOffice: " + p.error).c_str());
   const int object = static_cast<int>(st.range(0));
   State s;
-  s.workDir = p.dir.string();
-  s.TabEngine = std::make_shared<LibreOfficeEngine>();
   SourceScreen scr;
-  scr.objectNo = object;
-  if (!SelectTab(s, scr, 4)) return st.SkipWithError(s.lastMessage.c_str());
-  const double step = 1.28;
-  const int steps = static_cast<int>(30 * 365.25 / step);
+  if (!openAlmagest(st, s, scr, object)) return;
   const int batch = 512;
-  auto dateAt = [&](double jd) {
-    DateFromJD(s, jd);
-    s.YearNab = s.Year;
-    s.MonthNab = s.Month;
-    s.DayNab = s.Day;
-    s.HourNab = (s.Day - std::trunc(s.Day)) * 24;
-    s.JD = jd;
-  };
   for (auto _ : st) {
     // Every iteration evaluates dates not asked for before: the workbook is opened afresh.
     st.PauseTiming();
@@ -141,27 +143,24 @@ void BM_ThirtyYearBatch(benchmark::State& st) {
     st.ResumeTiming();
     const std::vector<int> objects{object};
     double jd = s.JDep;
-    for (int i = 0; i < steps; ++i) {
+    for (int i = 0; i < kSeriesSteps; ++i) {
       if (i % batch == 0) {  // the next batch's dates, stepped as the loop steps them
         std::vector<TabDate> ahead;
         double next = jd;
-        for (int j = i; j < steps && j < i + batch; ++j) {
-          next += step;
-          dateAt(next);
+        for (int j = i; j < kSeriesSteps && j < i + batch; ++j) {
+          next += kSeriesStep;
+          seriesDate(s, next);
           ahead.push_back(tabDateNow(s));
         }
         if (!TabPrefetch(s, ahead, objects)) return st.SkipWithError("the batch failed");
       }
-      jd += step;
-      dateAt(jd);
+      jd += kSeriesStep;
+      seriesDate(s, jd);
       if (!TabEval(s)) return st.SkipWithError(s.lastMessage.c_str());
       benchmark::DoNotOptimize(s.Lk[object]);
     }
   }
-  st.counters["evaluations"] = steps;
-  st.counters["per_1000_evaluations"] = benchmark::Counter(
-      static_cast<double>(steps) * 1e-3, benchmark::Counter::kIsIterationInvariantRate |
-                                             benchmark::Counter::kInvert);
+  seriesCounters(st);
 }
 BENCHMARK(BM_ThirtyYearBatch)->Arg(0)->Arg(11)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
 

@@ -2,8 +2,6 @@
 // lines in the fixed columns of the observatory files, and a quiet observer.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>

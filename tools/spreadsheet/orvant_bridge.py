@@ -101,33 +101,21 @@ def seed_profile(profile, soffice):
 # The script soffice runs for BATCH (in its own Python, with the document as a local object). It
 # writes the cells exactly as EVAL does, group by group (write_groups: "data" a block's values,
 # "formula" a block's formulas with the other cells empty, "single" one cell), and reads the cells
-# with getDataArray, as EVAL reads them; so both give the same values to the last bit.
+# with getDataArray in the groups EVAL reads them in ("block", "single"), planned by the bridge;
+# so both give the same values to the last bit.
 BATCH_SCRIPT_NAME = "orvant_batch.py"
 BATCH_SCRIPT = r"""
-def orvant_eval_batch(doc, write_groups, nw, values, read_cells):
+def orvant_eval_batch(doc, write_groups, nw, values, read_groups):
     sheets = doc.getSheets()
-    groups = []
-    for mode, sheet, c0, r0, w, h, items in write_groups:
-        block = sheets.getByIndex(sheet - 1).getCellRangeByPosition(c0, r0, c0 + w - 1, r0 + h - 1)
-        groups.append((mode, block, w, h, items))
-    # The cells read on one sheet come from one block's data array when the block is small (as
-    # EVAL reads them), else one by one.
-    by_sheet = {}
-    for n, (sheet, c, r) in enumerate(read_cells):
-        by_sheet.setdefault(sheet, []).append((n, c, r))
-    reads = []
-    for sheet, items in by_sheet.items():
-        c0 = min(c for _, c, _ in items)
-        c1 = max(c for _, c, _ in items)
-        r0 = min(r for _, _, r in items)
-        r1 = max(r for _, _, r in items)
-        if (c1 - c0 + 1) * (r1 - r0 + 1) <= 256:
-            block = sheets.getByIndex(sheet - 1).getCellRangeByPosition(c0, r0, c1, r1)
-            reads.append((block, [(n, c - c0, r - r0) for n, c, r in items]))
-        else:
-            for n, c, r in items:
-                reads.append((sheets.getByIndex(sheet - 1).getCellRangeByPosition(c, r, c, r),
-                              [(n, 0, 0)]))
+
+    def blocks(plan):
+        return [(mode, sheets.getByIndex(sheet - 1).getCellRangeByPosition(
+                     c0, r0, c0 + w - 1, r0 + h - 1), w, h, items)
+                for mode, sheet, c0, r0, w, h, items in plan]
+
+    groups = blocks(write_groups)
+    reads = blocks(read_groups)
+    nread = sum(len(items) for _, _, _, _, items in reads)
     out = []
     for first in range(0, len(values), nw):
         for mode, block, w, h, items in groups:
@@ -144,8 +132,8 @@ def orvant_eval_batch(doc, write_groups, nw, values, read_cells):
                 for n, c, r in items:
                     grid[r][c] = repr(values[first + n])
                 block.setFormulaArray(tuple(tuple(row) for row in grid))
-        row = [None] * (2 * len(read_cells))
-        for block, items in reads:
+        row = [None] * (2 * nread)
+        for _, block, _, _, items in reads:
             data = block.getDataArray()
             for n, c, r in items:
                 value = data[r][c]
@@ -483,24 +471,26 @@ class Bridge:
         reply(*out)
 
     def batch_plan(self, sheets, wcells, rcells):
-        """The write groups of a batch (positions, for the script), the read cells on existing
-        sheets and their positions; made once per workbook and list of cells."""
-        groups = []
-        for g in self.plan_groups(sheets, wcells, True):
-            if g[0] == "single":
-                for n, rng in g[1]:
-                    addr = rng.getCellAddress()
-                    groups.append(("single", addr.Sheet + 1, addr.Column, addr.Row, 1, 1,
-                                   ((n, 0, 0),)))
-            else:
-                mode, block, items, (w, h) = g
-                addr = block.getRangeAddress()
-                groups.append((mode, addr.Sheet + 1, addr.StartColumn, addr.StartRow, w, h,
-                               tuple(items)))
+        """The write and read groups of a batch as positions for the script (the groups EVAL
+        uses), and the read cells on existing sheets; made once per workbook and list of cells."""
+        def positions(plan):
+            out = []
+            for g in plan:
+                if g[0] == "single":
+                    for n, rng in g[1]:  # a range of one cell
+                        addr = rng.getRangeAddress()
+                        out.append(("single", addr.Sheet + 1, addr.StartColumn, addr.StartRow, 1,
+                                    1, ((n, 0, 0),)))
+                else:
+                    mode, block, items, (w, h) = g
+                    addr = block.getRangeAddress()
+                    out.append((mode, addr.Sheet + 1, addr.StartColumn, addr.StartRow, w, h,
+                                tuple(items)))
+            return tuple(out)
+
         present = [k for k, (sheet, _) in enumerate(rcells) if 1 <= sheet <= len(sheets)]
-        reads = tuple((sheet, c, r) for sheet, (c, r) in
-                      ((rcells[k][0], cell_position(rcells[k][1])) for k in present))
-        return tuple(groups), present, reads
+        reads = positions(self.plan_groups(sheets, [rcells[k] for k in present], False))
+        return positions(self.plan_groups(sheets, wcells, True)), present, reads
 
     def do_close(self, book):
         entry = self.books.pop(book, None)
